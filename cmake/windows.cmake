@@ -38,7 +38,7 @@ target_link_options(MarcasegundoPulse PRIVATE
     -Wl,--gc-sections -Wl,--no-insert-timestamp -Wl,--build-id=none)
 
 add_test(NAME exe.imports_and_resources
-    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/check_executable.sh $<TARGET_FILE:MarcasegundoPulse> ${MANIFEST_ARCH})
+    COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/check_executable.py $<TARGET_FILE:MarcasegundoPulse> ${MANIFEST_ARCH})
 
 if(CMAKE_CROSSCOMPILING_EMULATOR)
     include(cmake/wine_tests.cmake)
