@@ -24,14 +24,15 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures (once) and builds one CMake preset, printing only problems.
+# Configures (once) and builds one CMake preset in $BUILD_ROOT/PRESET
+# (build/PRESET by default), printing only problems.
 build_preset() {
-    local preset=$1
-    [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 ||
-        { mkdir -p build; cat "build/$preset.configure.log"; return 1; }
-    cmake --build --preset "$preset" -- -j"$(nproc)" >"build/$preset.build.log" 2>&1 ||
-        { cat "build/$preset.build.log"; return 1; }
-    grep -E "warning:" "build/$preset.build.log" || true
+    local preset=$1 dir="${BUILD_ROOT:-build}/$1"
+    mkdir -p "$dir"
+    [ -f "$dir/build.ninja" ] || cmake --preset "$preset" -B "$dir" >"$dir.configure.log" 2>&1 ||
+        { cat "$dir.configure.log"; return 1; }
+    cmake --build "$dir" -- -j"$(nproc)" >"$dir.build.log" 2>&1 || { cat "$dir.build.log"; return 1; }
+    grep -E "warning:" "$dir.build.log" || true
 }
 
 # Starts Xvfb on a display number no one else uses and exports DISPLAY.
