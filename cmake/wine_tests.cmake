@@ -13,9 +13,10 @@ add_executable(win_tests
     tests/win/timer_window_test.cpp
     tests/win/window_events_test.cpp
     tests/win/hotkey_test.cpp
+    tests/win/robustness_test.cpp
     ${RESOURCE_SCRIPT})
 target_compile_options(win_tests PRIVATE ${WARNINGS})
-target_link_libraries(win_tests PRIVATE timer_core gtest_main comctl32 ole32)
+target_link_libraries(win_tests PRIVATE timer_core gtest_main comctl32 ole32 psapi)
 target_link_options(win_tests PRIVATE -static)
 gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
