@@ -1,0 +1,38 @@
+# Programs that scripts/bench builds on request (not part of the default
+# build): a minimal window linked exactly like the timer, the floor its costs
+# are compared with; the timer linked once more without -s and with a link
+# map, which shows what its size is spent on; and in the 64-bit build, which
+# runs under Wine here, the program that starts and measures both.
+if(NOT MINGW)
+    return()
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(BASELINE_ENTRY_SYMBOL BaselineEntryPoint)
+else()
+    set(BASELINE_ENTRY_SYMBOL _BaselineEntryPoint@0)
+endif()
+
+add_executable(bench_baseline WIN32 EXCLUDE_FROM_ALL tests/bench/baseline.cpp)
+target_compile_definitions(bench_baseline PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_compile_options(bench_baseline PRIVATE ${WARNINGS} ${SIZE_OPTIONS})
+target_link_libraries(bench_baseline PRIVATE user32 kernel32)
+target_link_options(bench_baseline PRIVATE
+    -static -s -nostartfiles -Wl,-e,${BASELINE_ENTRY_SYMBOL}
+    -Wl,--gc-sections -Wl,--no-insert-timestamp -Wl,--build-id=none)
+
+add_executable(bench_timer_mapped WIN32 EXCLUDE_FROM_ALL src/app/main.cpp ${RESOURCE_SCRIPT})
+target_compile_options(bench_timer_mapped PRIVATE ${WARNINGS} ${SIZE_OPTIONS})
+target_link_libraries(bench_timer_mapped PRIVATE timer_core comctl32 ole32)
+target_link_options(bench_timer_mapped PRIVATE
+    -static -nostartfiles -Wl,-e,${ENTRY_SYMBOL}
+    -Wl,--gc-sections -Wl,--no-insert-timestamp -Wl,--build-id=none
+    -Wl,-Map=${CMAKE_BINARY_DIR}/bench_timer_mapped.map)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_executable(bench_probe EXCLUDE_FROM_ALL tests/bench/bench_probe.cpp)
+    target_compile_definitions(bench_probe PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_compile_options(bench_probe PRIVATE ${WARNINGS})
+    target_link_libraries(bench_probe PRIVATE psapi)
+    target_link_options(bench_probe PRIVATE -static -municode)
+endif()

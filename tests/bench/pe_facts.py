@@ -1,0 +1,251 @@
+#!/usr/bin/env python3
+"""Facts read from Windows executables (PE files) for scripts/bench and
+scripts/release.
+
+  pe_facts.py size-report EXE BASELINE_EXE LINK_MAP LIMIT_BYTES
+      Markdown: file size against the limit, sections, resources, imported
+      DLLs, and the code and data of each linked object (from the map of the
+      same link without -s).
+  pe_facts.py reproducible EXE [BUILD_PATH...]
+      Checks that nothing in the file depends on when or where it was built:
+      the header time stamp, the debug directory, the resource directory time
+      stamps, and the given paths as 8-bit or UTF-16 text. Prints each
+      finding; exit status 1 if any of them is there.
+"""
+import collections
+import os
+import re
+import struct
+import sys
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll"}
+RESOURCE_TYPES = {3: "icon image", 14: "icon group", 16: "version information", 24: "manifest"}
+DIRECTORY_EXPORT, DIRECTORY_IMPORT, DIRECTORY_RESOURCE, DIRECTORY_DEBUG = 0, 1, 2, 6
+
+
+class Image:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            self.data = f.read()
+        data = self.data
+        self.pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[self.pe:self.pe + 4] != b"PE\0\0":
+            raise ValueError("%s is not a PE file" % path)
+        (self.machine, count, self.timestamp, _, _, optional_size, _) = struct.unpack_from("<HHIIIHH", data, self.pe + 4)
+        optional = self.pe + 24
+        magic = struct.unpack_from("<H", data, optional)[0]
+        self.header_size = struct.unpack_from("<I", data, optional + 60)[0]
+        self.checksum = struct.unpack_from("<I", data, optional + 64)[0]
+        directories = optional + (96 if magic == 0x10B else 112)
+        self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
+        table = optional + optional_size
+        self.sections = []
+        for i in range(count):
+            name, virtual_size, address, raw_size, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            self.sections.append((name.rstrip(b"\0").decode("ascii"), virtual_size, address, raw_size, raw))
+
+    def offset(self, rva):
+        for _, size, address, raw_size, raw in self.sections:
+            if address <= rva < address + max(size, raw_size):
+                return raw + rva - address
+        raise ValueError("rva %x outside the sections" % rva)
+
+    def text(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
+    def imports(self):
+        """[(dll, number of functions)] in file order."""
+        rva = self.directories[DIRECTORY_IMPORT][0]
+        found = []
+        while rva:
+            lookup, _, _, name, address = struct.unpack_from("<IIIII", self.data, self.offset(rva))
+            if name == 0:
+                break
+            thunk = self.offset(lookup or address)
+            width = 4 if self.machine == 0x14C else 8
+            functions = 0
+            while int.from_bytes(self.data[thunk:thunk + width], "little"):
+                functions += 1
+                thunk += width
+            found.append((self.text(name), functions))
+            rva += 20
+        return found
+
+    def resource_tables(self):
+        """Yields (offset of a directory table, its time stamp) for every table."""
+        rva = self.directories[DIRECTORY_RESOURCE][0]
+        if not rva:
+            return
+        base = self.offset(rva)
+        pending = [0]
+        while pending:
+            table = pending.pop()
+            stamp = struct.unpack_from("<I", self.data, base + table + 4)[0]
+            yield table, stamp
+            named, numbered = struct.unpack_from("<HH", self.data, base + table + 12)
+            for i in range(named + numbered):
+                _, target = struct.unpack_from("<II", self.data, base + table + 16 + 8 * i)
+                if target & 0x80000000:
+                    pending.append(target & 0x7FFFFFFF)
+
+    def resources(self):
+        """[(type, name, language, size)] for numbered types and names."""
+        rva = self.directories[DIRECTORY_RESOURCE][0]
+        if not rva:
+            return []
+        base = self.offset(rva)
+
+        def entries(table):
+            named, numbered = struct.unpack_from("<HH", self.data, base + table + 12)
+            for i in range(named + numbered):
+                key, target = struct.unpack_from("<II", self.data, base + table + 16 + 8 * i)
+                yield key & 0x7FFFFFFF, target & 0x7FFFFFFF
+
+        found = []
+        for rtype, names in entries(0):
+            for name, languages in entries(names):
+                for language, leaf in entries(languages):
+                    size = struct.unpack_from("<I", self.data, base + leaf + 4)[0]
+                    found.append((rtype, name, language, size))
+        return found
+
+
+def link_map_contributions(path):
+    """{(output section, input object): bytes} from a GNU ld map file."""
+    contributions = collections.Counter()
+    output = None
+    pending_name = None
+    entry = re.compile(r"^ (\S+)?\s+0x[0-9a-f]+\s+0x([0-9a-f]+)\s+(\S.*)$")
+    with open(path) as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if re.match(r"^\.\w", line):
+                output = line.split()[0]
+                pending_name = None
+                continue
+            if output is None:
+                continue
+            match = entry.match(line)
+            if match and (match.group(1) or pending_name):
+                size = int(match.group(2), 16)
+                source = match.group(3).strip()
+                if size and not source.startswith("0x"):
+                    contributions[(output, short_object_name(source))] += size
+                pending_name = None
+            elif re.match(r"^ [.\w$]\S*$", line):
+                pending_name = line.strip()
+    return contributions
+
+
+def short_object_name(source):
+    """'libtimer_core.a(settings.cpp.obj)' for an archive member, else the file name."""
+    member = re.match(r"^(.*?)\((.*)\)$", source)
+    if member:
+        return "%s(%s)" % (os.path.basename(member.group(1)), member.group(2))
+    return os.path.basename(source)
+
+
+def size_report(exe, baseline, link_map, limit):
+    image, floor = Image(exe), Image(baseline)
+    size, floor_size = len(image.data), len(floor.data)
+    print("| | timer | baseline |")
+    print("| --- | ---: | ---: |")
+    print("| file size (bytes) | %d | %d |" % (size, floor_size))
+    print("| limit | %d | |" % limit)
+    print("| within the limit | %s | |" % ("met" if size <= limit else "NOT met"))
+    print()
+    print("Sections. In the file every section takes a multiple of 512 bytes; "
+          "\"used\" is the part that holds data.")
+    print()
+    print("| section | timer in file | timer used | baseline in file | baseline used |")
+    print("| --- | ---: | ---: | ---: | ---: |")
+    floor_sections = {s[0]: s for s in floor.sections}
+    names = [s[0] for s in image.sections] + [s[0] for s in floor.sections if s[0] not in
+                                                {t[0] for t in image.sections}]
+    timer_sections = {s[0]: s for s in image.sections}
+
+    def cells(table, name):
+        if name not in table:
+            return "-", "-"
+        _, virtual_size, _, raw_size, _ = table[name]
+        return str(raw_size), str(min(virtual_size, raw_size) if raw_size else virtual_size)
+
+    print("| headers | %d | | %d | |" % (image.header_size, floor.header_size))
+    for name in names:
+        print("| %s | %s | %s | %s | %s |" % ((name,) + cells(timer_sections, name) + cells(floor_sections, name)))
+    print()
+
+    print("Resources of the timer:")
+    print()
+    print("| resource | id | language | bytes |")
+    print("| --- | ---: | ---: | ---: |")
+    for rtype, name, language, rsize in image.resources():
+        print("| %s | %d | 0x%04X | %d |" % (RESOURCE_TYPES.get(rtype, "type %d" % rtype), name, language, rsize))
+    print()
+
+    imports = image.imports()
+    foreign = [dll for dll, _ in imports if dll.lower() not in SYSTEM_DLLS]
+    print("Imported DLLs of the timer (functions): %s. Only system DLLs: %s." % (
+        ", ".join("%s (%d)" % (dll, count) for dll, count in imports),
+        "met" if not foreign else "NOT met, also " + ", ".join(foreign)))
+    print()
+
+    contributions = link_map_contributions(link_map)
+    if contributions:
+        print("Code and data of the timer by linked object (bytes, from the link map):")
+        print()
+        outputs = [o for o in (".text", ".rdata", ".data", ".bss", ".eh_frame")
+                   if any(k[0] == o for k in contributions)]
+        print("| object | " + " | ".join(outputs) + " |")
+        print("| --- | " + " | ".join("---:" for _ in outputs) + " |")
+        objects = sorted({k[1] for k in contributions if k[0] in outputs},
+                         key=lambda o: -sum(contributions[(s, o)] for s in outputs))
+        for name in objects:
+            print("| %s | %s |" % (name, " | ".join(str(contributions[(s, name)] or "") for s in outputs)))
+        print()
+
+
+def reproducible(exe, paths):
+    image = Image(exe)
+    findings = []
+    for path in paths:
+        if path.encode() in image.data or path.encode("utf-16-le") in image.data:
+            findings.append("the path " + path)
+    print("header time stamp: %d" % image.timestamp)
+    if image.timestamp:
+        findings.append("header time stamp")
+    debug_rva, debug_size = image.directories[DIRECTORY_DEBUG]
+    print("debug directory: %d bytes" % debug_size)
+    if debug_size:
+        findings.append("debug directory")
+    export_rva, _ = image.directories[DIRECTORY_EXPORT]
+    if export_rva:
+        stamp = struct.unpack_from("<I", image.data, image.offset(export_rva) + 4)[0]
+        print("export directory time stamp: %d" % stamp)
+        if stamp:
+            findings.append("export time stamp")
+    stamps = [stamp for _, stamp in image.resource_tables()]
+    print("resource directory tables: %d, time stamps set: %d" % (len(stamps), sum(1 for s in stamps if s)))
+    if any(stamps):
+        findings.append("resource time stamps")
+    print("header checksum field: 0x%08X" % image.checksum)
+    print("build paths looked for: %d" % len(paths))
+    if findings:
+        print("build-dependent: " + ", ".join(findings))
+        return 1
+    return 0
+
+
+def main(arguments):
+    if len(arguments) == 5 and arguments[0] == "size-report":
+        size_report(arguments[1], arguments[2], arguments[3], int(arguments[4]))
+        return 0
+    if len(arguments) >= 2 and arguments[0] == "reproducible":
+        return reproducible(arguments[1], arguments[2:])
+    sys.stderr.write(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
