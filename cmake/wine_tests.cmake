@@ -20,3 +20,29 @@ target_link_libraries(win_tests PRIVATE timer_core gtest_main comctl32 ole32 psa
 target_link_options(win_tests PRIVATE -static)
 gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+
+# The real executable driven from another process: e2e_tests starts copies of
+# it in folders of its own and works its window as an automation tool would;
+# the script clicks and types on it with the real X mouse and keyboard, and
+# window_probe tells it where the buttons are.
+add_executable(e2e_tests
+    tests/e2e/timer_process.cpp
+    tests/e2e/timer_session_test.cpp
+    tests/e2e/settings_location_test.cpp)
+target_include_directories(e2e_tests PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(e2e_tests PRIVATE ${WARNINGS})
+target_link_libraries(e2e_tests PRIVATE gtest_main)
+target_link_options(e2e_tests PRIVATE -static)
+add_dependencies(e2e_tests MarcasegundoPulse)
+gtest_discover_tests(e2e_tests TEST_PREFIX "e2e." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+
+add_executable(window_probe tests/e2e/window_probe.cpp)
+target_include_directories(window_probe PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(window_probe PRIVATE ${WARNINGS})
+target_link_options(window_probe PRIVATE -static)
+
+add_test(NAME e2e.real_x_input
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/real_input_test.sh
+            $<TARGET_FILE:MarcasegundoPulse> $<TARGET_FILE:window_probe>)
+set_tests_properties(e2e.real_x_input PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The timer under Wine driven with the real X mouse and keyboard: a click on
+# Play starts the countdown, Alt+T hides the window, Alt+F4 closes it and the
+# process exits with 0. window_probe reports the window's controls (screen
+# rectangles, enabled and visible states); without a window manager, Wine's
+# screen coordinates are the X root window's.
+#
+# Usage: real_input_test.sh TIMER_EXE WINDOW_PROBE_EXE
+# Needs DISPLAY and WINEPREFIX of a running session, and xdotool.
+set -uo pipefail
+
+TIMER_EXE=$1
+PROBE_EXE=$2
+WINE=/usr/lib/wine/wine64
+
+fail() {
+    echo "FAILED: $*" >&2
+    [ -n "${last_probe:-}" ] && printf 'last probe:\n%s\n' "$last_probe" >&2
+    exit 1
+}
+
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
+# Without a prefix of the session's own, Wine would make one in the home folder.
+[ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX"
+command -v xdotool >/dev/null || fail "xdotool is missing"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/e2e-x-input.XXXXXX")
+timer_pid=
+cleanup() {
+    # A failed run still ends the program it started.
+    if [ -n "$timer_pid" ] && kill -0 "$timer_pid" 2>/dev/null; then
+        kill "$timer_pid" 2>/dev/null
+        wait "$timer_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Runs the probe; its report lands in last_probe.
+probe() {
+    last_probe=$("$WINE" "$PROBE_EXE" "$@" </dev/null 2>/dev/null | tr -d '\r')
+}
+
+# The value of FIELD in the probe's line for control ID, or for the window
+# when ID is "window".
+field() {
+    local id=$1 name=$2
+    printf '%s\n' "$last_probe" | awk -v id="$id" -v name="$name" '
+        ($1 == "control" && $2 == id) || ($1 == "window" && id == "window") {
+            for (i = 2; i <= NF; i++)
+                if (index($i, name "=") == 1) { print substr($i, length(name) + 2); exit }
+        }'
+}
+
+# Probes until the shell condition holds or SECONDS_LIMIT have passed.
+probe_until() {
+    local limit=$1 condition=$2 end=$((SECONDS + $1))
+    while :; do
+        probe
+        eval "$condition" && return 0
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.2
+    done
+}
+
+cp "$TIMER_EXE" "$work/MarcasegundoPulse.exe" || fail "cannot copy $TIMER_EXE"
+"$WINE" "$work/MarcasegundoPulse.exe" </dev/null >"$work/timer.log" 2>&1 &
+timer_pid=$!
+
+window_id=
+for _ in $(seq 150); do
+    window_id=$(xdotool search --name '^Marcasegundo Pulse$' 2>/dev/null | head -1)
+    [ -n "$window_id" ] && break
+    kill -0 "$timer_pid" 2>/dev/null || fail "the timer ended before its window showed"
+    sleep 0.1
+done
+[ -n "$window_id" ] || fail "no X window named \"Marcasegundo Pulse\" within 15 s"
+
+probe_until 10 '[ "$(field window visible)" = 1 ] && [ "$(field 1003 enabled)" = 0 ]' ||
+    fail "the window did not show in the stopped state"
+[ "$(field 1002 enabled)" = 1 ] || fail "Play is not enabled at start"
+[ "$(field 1001 text)" = "00:30:00" ] || fail "the label is not 00:30:00 at start"
+
+# The real mouse on the centre of Play.
+IFS=, read -r left top right bottom <<<"$(field 1002 rect)"
+[ -n "$bottom" ] || fail "no rectangle for Play"
+x=$(((left + right) / 2))
+y=$(((top + bottom) / 2))
+# No --sync: it waits for the pointer to move, which it does not when it is
+# already there from an earlier run. The server handles the move first anyway.
+xdotool mousemove "$x" "$y" click 1
+probe_until 5 '[ "$(field 1003 enabled)" = 1 ] && [ "$(field 1002 enabled)" = 0 ]' ||
+    fail "a click at $x,$y on Play did not start the countdown"
+[ "$(field 1004 enabled)" = 0 ] || fail "Reset stays enabled while the countdown runs"
+[[ "$(field window caption)" =~ ^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]$ ]] ||
+    fail "the caption is not the local time after Play"
+
+# Alt+T on the real keyboard; the X focus must be on a Wine window for it.
+xdotool windowfocus --sync "$window_id"
+xdotool key alt+t
+probe_until 5 '[ "$(field window visible)" = 0 ]' || fail "Alt+T on the X keyboard did not hide the window"
+
+# Shown again from the Windows side, so the X window can take the focus.
+probe alt-t
+probe_until 5 '[ "$(field window visible)" = 1 ]' || fail "Alt+T from the probe did not show the window"
+[ "$(field 1003 enabled)" = 1 ] || fail "the countdown no longer runs after hiding and showing"
+
+# Alt+F4 on the real keyboard closes the window; the process exits with 0.
+xdotool windowfocus --sync "$window_id"
+xdotool key alt+F4
+for _ in $(seq 100); do
+    kill -0 "$timer_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$timer_pid" 2>/dev/null && { probe; fail "Alt+F4 on the X keyboard did not close the window within 10 s"; }
+wait "$timer_pid"
+status=$?
+timer_pid=
+[ "$status" -eq 0 ] || fail "the timer exited with $status after Alt+F4"
+echo "real X input: Play clicked at $x,$y, Alt+T hid the window, Alt+F4 closed it with exit status 0"

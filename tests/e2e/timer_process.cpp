@@ -1,0 +1,394 @@
+#include "timer_process.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "window/control_ids.h"
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD limit)
+{
+    const ULONGLONG end = GetTickCount64() + limit;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
+        Sleep(10);
+    }
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+namespace {
+
+// The path in the form that the file system takes at any length.
+std::wstring LongPath(const std::wstring& path)
+{
+    return path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
+}
+
+void CollectFiles(const std::wstring& folder, const std::wstring& relative, std::vector<std::string>& files)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(LongPath(folder + relative + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectFiles(folder, relative + name + L"\\", files);
+        else
+            files.push_back(Utf8(relative + name));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+} // namespace
+
+std::wstring TestExecutableFolder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring full(path, length);
+    return full.substr(0, full.rfind(L'\\') + 1);
+}
+
+std::wstring MakeTestFolder()
+{
+    static int count = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(++count) + L"\\";
+    RemoveFolderTree(folder);
+    MakeFolders(folder);
+    return folder;
+}
+
+bool MakeFolders(const std::wstring& path)
+{
+    const std::wstring folder = path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
+    // Each backslash after the drive's ends one folder of the path.
+    for (std::size_t end = folder.find(L'\\', 3); end != std::wstring::npos; end = folder.find(L'\\', end + 1))
+        CreateDirectoryW(LongPath(folder.substr(0, end)).c_str(), nullptr);
+    CreateDirectoryW(LongPath(folder).c_str(), nullptr);
+    const DWORD attributes = GetFileAttributesW(LongPath(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveFolderTree(const std::wstring& folder)
+{
+    const std::wstring base = folder.back() == L'\\' ? folder : folder + L"\\";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(LongPath(base + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveFolderTree(base + name);
+            } else {
+                SetFileAttributesW(LongPath(base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(LongPath(base + name).c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(LongPath(base.substr(0, base.size() - 1)).c_str());
+}
+
+std::vector<std::string> FilesUnder(const std::wstring& folder)
+{
+    std::vector<std::string> files;
+    CollectFiles(folder.back() == L'\\' ? folder : folder + L"\\", L"", files);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::wstring CopyTimerInto(const std::wstring& folder, const std::wstring& exeName)
+{
+    const std::wstring source = TestExecutableFolder() + L"MarcasegundoPulse.exe";
+    const std::wstring target = folder + exeName;
+    if (!CopyFileW(source.c_str(), LongPath(target).c_str(), FALSE))
+        return L"";
+    return target;
+}
+
+bool WriteFileWithNewTime(const std::wstring& path, const std::string& content)
+{
+    static ULONGLONG nextTime = 0;
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    // Whole seconds apart and an hour back, so that no two writes share a time
+    // and none shares one with a write made now.
+    if (nextTime == 0) {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        nextTime = ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart - 3600ull * 10000000ull;
+    }
+    nextTime += 20000000ull;
+    const FILETIME stamp = {static_cast<DWORD>(nextTime), static_cast<DWORD>(nextTime >> 32)};
+    SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+    return written == content.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char buffer[4096];
+    DWORD count = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0)
+        bytes.append(buffer, count);
+    CloseHandle(file);
+    return bytes;
+}
+
+ULONGLONG LastWriteTime(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return ULARGE_INTEGER{{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}}.QuadPart;
+}
+
+std::vector<std::string> SettingsLines(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos && equals + 1 < line.size() && line[equals + 1] == ' ')
+            line.erase(equals + 1, 1);
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string SettingsText(int hours, int minutes, int seconds)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "[Tiempo]\r\nHoras=%02d\r\nMinutos=%02d\r\nSegundos=%02d\r\n", hours, minutes, seconds);
+    return text;
+}
+
+std::vector<std::string> FirstStartLines()
+{
+    return {"[Tiempo]", "Horas=0", "Minutos=30", "Segundos=0", "[Color]", "Fuente=255"};
+}
+
+std::string TextOf(HWND window)
+{
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kMessageLimit,
+                             &copied))
+        return "<no answer>";
+    return Utf8(text);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    const wchar_t* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
+{
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId)
+        return TRUE;
+    wchar_t text[256] = {};
+    if (search.className) {
+        GetClassNameW(window, text, 256);
+        if (lstrcmpiW(text, search.className) != 0)
+            return TRUE;
+    }
+    if (search.caption) {
+        GetWindowTextW(window, text, 256);
+        if (lstrcmpW(text, search.caption) != 0)
+            return TRUE;
+    }
+    search.found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM data)
+{
+    wchar_t className[64] = {};
+    GetClassNameW(child, className, 64);
+    if (lstrcmpiW(className, L"Static") == 0) {
+        const std::string text = TextOf(child);
+        if (!text.empty()) {
+            auto& texts = *reinterpret_cast<std::string*>(data);
+            texts += (texts.empty() ? "" : "|") + text;
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* caption)
+{
+    WindowSearch search = {processId, className, caption, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string StaticTexts(HWND window)
+{
+    std::string texts;
+    EnumChildWindows(window, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+void TypeAltT()
+{
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_MENU, 'T', 'T', VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+int TimeTextSeconds(const std::string& text)
+{
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':')
+        return -1;
+    for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+    }
+    const auto two = [&](std::size_t i) { return (text[i] - '0') * 10 + (text[i + 1] - '0'); };
+    return two(0) * 3600 + two(3) * 60 + two(6);
+}
+
+bool TimerProcess::Launch(const std::wstring& exePath, const std::wstring& arguments)
+{
+    std::wstring commandLine = L"\"" + exePath + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+        startError = GetLastError();
+        info = PROCESS_INFORMATION{};
+        return false;
+    }
+    return true;
+}
+
+bool TimerProcess::Start(const std::wstring& exePath, const std::wstring& arguments)
+{
+    if (!Launch(exePath, arguments))
+        return false;
+    WaitUntil(
+        [&] {
+            window = FindProcessWindow(info.dwProcessId, L"#32770", L"Marcasegundo Pulse");
+            return (window && IsWindowVisible(window)) || !Running();
+        },
+        kStartLimit);
+    return window && IsWindowVisible(window);
+}
+
+std::string TimerProcess::StartFailure() const
+{
+    if (startError != 0)
+        return "CreateProcessW failed with error " + std::to_string(startError);
+    if (info.hProcess && !Running()) {
+        DWORD code = 0;
+        GetExitCodeProcess(info.hProcess, &code);
+        return "the process ended with code " + std::to_string(code) + " before its window showed";
+    }
+    return "no visible window captioned \"Marcasegundo Pulse\" within " + std::to_string(kStartLimit) + " ms";
+}
+
+bool TimerProcess::Running() const
+{
+    return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int TimerProcess::WaitForExit(DWORD limit)
+{
+    if (!info.hProcess || WaitForSingleObject(info.hProcess, limit) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+int TimerProcess::Close()
+{
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return WaitForExit();
+}
+
+TimerProcess::~TimerProcess()
+{
+    if (Running()) {
+        TerminateProcess(info.hProcess, 1);
+        WaitForSingleObject(info.hProcess, kExitLimit);
+    }
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+}
+
+HWND TimerProcess::Control(int id) const { return GetDlgItem(window, id); }
+std::string TimerProcess::Label() const { return TextOf(Control(ID_TIME_LABEL)); }
+std::string TimerProcess::Caption() const { return TextOf(window); }
+bool TimerProcess::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+bool TimerProcess::Visible() const { return IsWindowVisible(window) != FALSE; }
+
+std::string TimerProcess::RunState() const
+{
+    const bool play = Enabled(ID_PLAY), stop = Enabled(ID_STOP), reset = Enabled(ID_RESET);
+    if (play && !stop && reset)
+        return "Stopped";
+    if (!play && stop && !reset)
+        return "Running";
+    if (!play && !stop && reset)
+        return "Finished";
+    return std::string("play=") + (play ? "1" : "0") + " stop=" + (stop ? "1" : "0") + " reset=" + (reset ? "1" : "0");
+}
+
+bool TimerProcess::Click(int id) const
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(Control(id), BM_CLICK, 0, 0, SMTO_NORMAL, kMessageLimit, &result) != 0;
+}

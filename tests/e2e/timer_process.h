@@ -1,0 +1,102 @@
+// Helpers for tests that run the real timer executable in a process of its
+// own and drive it from outside, as a UI-automation tool would: folders and
+// files for it, its start and end, and its window's texts and states. Every
+// wait has a time limit, so a hang fails a test instead of stalling it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Limits of the waits, in milliseconds.
+constexpr DWORD kStartLimit = 15000;
+constexpr DWORD kExitLimit = 10000;
+constexpr DWORD kMessageLimit = 5000;
+
+// Polls condition every 10 ms until it holds or limit ms have passed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD limit);
+
+// UTF-8 of a path, for failure messages.
+std::string Utf8(const std::wstring& text);
+
+// Folders and files. Paths may be longer than MAX_PATH: the helpers hand
+// them to the file system with the "\\?\" prefix.
+std::wstring TestExecutableFolder();
+// A fresh, empty folder under the temporary folder, ending with a backslash.
+std::wstring MakeTestFolder();
+// Creates each missing folder of path; true when the last one exists.
+bool MakeFolders(const std::wstring& path);
+void RemoveFolderTree(const std::wstring& folder);
+// Every file under folder, as UTF-8 paths relative to it, sorted.
+std::vector<std::string> FilesUnder(const std::wstring& folder);
+// Copies the timer executable from beside this test into folder, named
+// exeName; gives the copy's full path, or an empty text on failure.
+std::wstring CopyTimerInto(const std::wstring& folder, const std::wstring& exeName = L"MarcasegundoPulse.exe");
+
+// Writes path with content and gives it a modification time of its own, in
+// the past, so that a profile cache keyed on that time cannot serve an older
+// content and a later write by the program would show.
+bool WriteFileWithNewTime(const std::wstring& path, const std::string& content);
+// The file's bytes; "<missing>" when it cannot be opened.
+std::string ReadFileBytes(const std::wstring& path);
+// 0 when the file is missing.
+ULONGLONG LastWriteTime(const std::wstring& path);
+// The lines of a settings file without line ends and blank lines; a value's
+// leading blank, kept or dropped by the profile writer, is dropped.
+std::vector<std::string> SettingsLines(const std::string& bytes);
+
+// A settings file with the start hours:minutes:seconds, in a form that the
+// program would never write: two digits each and no "Color" section. A
+// rewrite of the file, even with the same values, therefore shows.
+std::string SettingsText(int hours, int minutes, int seconds);
+// SettingsLines of the file that the program creates at first start.
+std::vector<std::string> FirstStartLines();
+
+// The text of a window of any process; "<no answer>" when it does not answer.
+std::string TextOf(HWND window);
+// A top-level window of the process whose class is className (null: any) and
+// whose caption is caption (null: any).
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* caption);
+// The texts of a window's children of class "Static", joined by "|".
+std::string StaticTexts(HWND window);
+// Alt+T typed on the keyboard of this session.
+void TypeAltT();
+// "HH:MM:SS" as seconds; -1 when the text has another form.
+int TimeTextSeconds(const std::string& text);
+
+// The timer executable running in a process of its own. A process still
+// running when this ends is terminated, so a failed test leaves none behind.
+struct TimerProcess {
+    PROCESS_INFORMATION info{};
+    HWND window = nullptr;
+    DWORD startError = 0;
+
+    // Starts exePath with arguments after its quoted name. False, with
+    // startError set, when the process cannot be created.
+    bool Launch(const std::wstring& exePath, const std::wstring& arguments = L"");
+    // Launch, then waits until the timer window is shown. False on failure,
+    // time-out or an early exit.
+    bool Start(const std::wstring& exePath, const std::wstring& arguments = L"");
+    // Why Launch or Start failed, for a failure message.
+    std::string StartFailure() const;
+    bool Running() const;
+    // The process's exit code once it has ended, -1 when it is still running
+    // after limit ms.
+    int WaitForExit(DWORD limit = kExitLimit);
+    // The system Close command, as the close box gives it; then WaitForExit.
+    int Close();
+    ~TimerProcess();
+
+    HWND Control(int id) const;
+    std::string Label() const;
+    std::string Caption() const;
+    bool Enabled(int id) const;
+    bool Visible() const;
+    // "Stopped", "Running", "Finished", or the three enabled flags when the
+    // buttons match none of them.
+    std::string RunState() const;
+    // BM_CLICK on a button; false when the window does not answer.
+    bool Click(int id) const;
+};

@@ -1,0 +1,94 @@
+// Reports the timer window of another process in this Wine session, for a
+// test that drives it with the real X mouse and keyboard and needs to know
+// where the buttons are and what state they are in.
+//
+//   window_probe          prints the window and its four controls, one line
+//                         each: "window visible=V rect=L,T,R,B caption=TEXT"
+//                         and "control ID enabled=E visible=V rect=L,T,R,B
+//                         text=TEXT"; rectangles in screen coordinates.
+//                         Exit code 1 when no timer window exists.
+//   window_probe alt-t    types Alt+T on this session's keyboard.
+//
+// The timer window is found by its controls, not by its caption, which Play
+// replaces with the local time.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "window/control_ids.h"
+
+namespace {
+
+BOOL CALLBACK MatchTimerWindow(HWND window, LPARAM found)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (lstrcmpW(className, L"#32770") == 0 && GetDlgItem(window, ID_TIME_LABEL) && GetDlgItem(window, ID_PLAY) &&
+        GetDlgItem(window, ID_STOP) && GetDlgItem(window, ID_RESET)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void PrintText(HWND window)
+{
+    wchar_t wide[256] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000, &copied);
+    char text[512] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    std::printf("%s", text);
+}
+
+void PrintRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("rect=%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void TypeAltT()
+{
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_MENU, 'T', 'T', VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "alt-t") == 0) {
+        TypeAltT();
+        return 0;
+    }
+    HWND window = nullptr;
+    EnumWindows(MatchTimerWindow, reinterpret_cast<LPARAM>(&window));
+    if (!window) {
+        std::printf("no timer window\n");
+        return 1;
+    }
+    std::printf("window visible=%d ", IsWindowVisible(window) ? 1 : 0);
+    PrintRect(window);
+    std::printf(" caption=");
+    PrintText(window);
+    std::printf("\n");
+    for (int id : {ID_TIME_LABEL, ID_PLAY, ID_STOP, ID_RESET}) {
+        HWND control = GetDlgItem(window, id);
+        std::printf("control %d enabled=%d visible=%d ", id, IsWindowEnabled(control) ? 1 : 0,
+                    IsWindowVisible(control) ? 1 : 0);
+        PrintRect(control);
+        std::printf(" text=");
+        PrintText(control);
+        std::printf("\n");
+    }
+    return 0;
+}
