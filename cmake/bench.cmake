@@ -1,8 +1,9 @@
-# Programs that scripts/bench builds on request (not part of the default
-# build): a minimal window linked exactly like the timer, the floor its costs
-# are compared with; the timer linked once more without -s and with a link
-# map, which shows what its size is spent on; and in the 64-bit build, which
-# runs under Wine here, the program that starts and measures both.
+# Programs that scripts/bench builds on request, not part of the default
+# build: the baseline, a minimal window linked exactly like the timer, the
+# floor its costs are compared with, alone and with the timer's manifest; the
+# timer linked once more without -s and with a link map, which shows what its
+# size is spent on; and in the 64-bit build, which runs under Wine here, the
+# program that starts and measures them.
 if(NOT MINGW)
     return()
 endif()
@@ -13,13 +14,23 @@ else()
     set(BASELINE_ENTRY_SYMBOL _BaselineEntryPoint@0)
 endif()
 
-add_executable(bench_baseline WIN32 EXCLUDE_FROM_ALL tests/bench/baseline.cpp)
-target_compile_definitions(bench_baseline PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_compile_options(bench_baseline PRIVATE ${WARNINGS} ${SIZE_OPTIONS})
-target_link_libraries(bench_baseline PRIVATE user32 kernel32)
-target_link_options(bench_baseline PRIVATE
-    -static -s -nostartfiles -Wl,-e,${BASELINE_ENTRY_SYMBOL}
-    -Wl,--gc-sections -Wl,--no-insert-timestamp -Wl,--build-id=none)
+function(add_baseline name)
+    add_executable(${name} WIN32 EXCLUDE_FROM_ALL tests/bench/baseline.cpp ${ARGN})
+    target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_compile_options(${name} PRIVATE ${WARNINGS} ${SIZE_OPTIONS})
+    target_link_libraries(${name} PRIVATE user32 kernel32)
+    target_link_options(${name} PRIVATE
+        -static -s -nostartfiles -Wl,-e,${BASELINE_ENTRY_SYMBOL}
+        -Wl,--gc-sections -Wl,--no-insert-timestamp -Wl,--build-id=none)
+endfunction()
+
+add_baseline(bench_baseline)
+# The manifest loads version 6 of the common controls, which the timer needs
+# and the plain baseline does not.
+set(BASELINE_MANIFEST_SCRIPT ${PROJECT_SOURCE_DIR}/tests/bench/baseline_manifest.rc)
+set_source_files_properties(${BASELINE_MANIFEST_SCRIPT} PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/res/timer.manifest")
+add_baseline(bench_baseline_manifest ${BASELINE_MANIFEST_SCRIPT})
 
 add_executable(bench_timer_mapped WIN32 EXCLUDE_FROM_ALL src/app/main.cpp ${RESOURCE_SCRIPT})
 target_compile_options(bench_timer_mapped PRIVATE ${WARNINGS} ${SIZE_OPTIONS})

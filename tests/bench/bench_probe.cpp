@@ -5,7 +5,8 @@
 //
 //   bench_probe start EXE CAPTION
 //       time from CreateProcess to the window being visible with the text of
-//       its label (id 1001), then the peak working set one second later.
+//       its label (id 1001) and the CPU time the program used until then,
+//       then the peak working set one second later.
 //   bench_probe run EXE CAPTION IDLE_SECONDS COUNT_SECONDS PACE_SECONDS
 //       CPU time over IDLE_SECONDS stopped; then clicks the button with id
 //       1002 (Play) and takes the CPU time over COUNT_SECONDS; then counts
@@ -306,10 +307,14 @@ int MeasureStart(const wchar_t* exe, const wchar_t* caption)
         std::printf("error=window-not-shown exit_code=%ld\n", CloseChild(child));
         return 1;
     }
+    // The CPU time spent so far is steadier than the wall-clock time on a
+    // busy machine, where start-up also waits for other processes.
+    const double startupCpu = CpuMs(FindCpuSource(child.process.hProcess, exe));
     Sleep(1000);
     const double peakKb = PeakWorkingSetKb(child.process.hProcess);
     const long exitCode = CloseChild(child);
-    std::printf("startup_ms=%.1f peak_working_set_kb=%.0f exit_code=%ld\n", shown - started, peakKb, exitCode);
+    std::printf("startup_ms=%.1f startup_cpu_ms=%.0f peak_working_set_kb=%.0f exit_code=%ld\n", shown - started,
+                startupCpu, peakKb, exitCode);
     return 0;
 }
 
@@ -327,7 +332,7 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
     HANDLE process = child.process.hProcess;
     HWND window = child.window;
     const CpuSource cpu = FindCpuSource(process, exe);
-    // Start-up's own work is done before the first window starts.
+    // Start-up's own work is over before the first period begins.
     Sleep(2000);
 
     double begin = NowMs();
@@ -351,8 +356,8 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
     const double countWall = NowMs() - clicked;
 
     // The label is read every millisecond, without a message to the program,
-    // from here until the end of the window and the step numbered
-    // paceSeconds, or 5 s past the window.
+    // from here until paceSeconds after the click and the step numbered
+    // paceSeconds have both come, or 5 s past that time.
     const double paceEnd = clicked + paceSeconds * 1000.0;
     long stepsInWindow = -1;
     double lastStepMs = -1;

@@ -147,23 +147,26 @@ def short_object_name(source):
 
 
 def size_report(exe, baseline, link_map, limit):
+    """Markdown lines about the size of exe against baseline, and the facts
+    the targets are judged by: {"size", "within_limit", "foreign_dlls"}."""
     image, floor = Image(exe), Image(baseline)
     size, floor_size = len(image.data), len(floor.data)
-    print("| | timer | baseline |")
-    print("| --- | ---: | ---: |")
-    print("| file size (bytes) | %d | %d |" % (size, floor_size))
-    print("| limit | %d | |" % limit)
-    print("| within the limit | %s | |" % ("met" if size <= limit else "NOT met"))
-    print()
-    print("Sections. In the file every section takes a multiple of 512 bytes; "
-          "\"used\" is the part that holds data.")
-    print()
-    print("| section | timer in file | timer used | baseline in file | baseline used |")
-    print("| --- | ---: | ---: | ---: | ---: |")
-    floor_sections = {s[0]: s for s in floor.sections}
-    names = [s[0] for s in image.sections] + [s[0] for s in floor.sections if s[0] not in
-                                                {t[0] for t in image.sections}]
+    lines = []
+    out = lines.append
+    out("| | timer | baseline |")
+    out("| --- | ---: | ---: |")
+    out("| file size (bytes) | %d | %d |" % (size, floor_size))
+    out("| limit | %d | |" % limit)
+    out("| within the limit | %s | |" % ("met" if size <= limit else "NOT met"))
+    out("")
+    out("Sections. In the file every section takes a multiple of 512 bytes; "
+        "\"used\" is the part that holds data.")
+    out("")
+    out("| section | timer in file | timer used | baseline in file | baseline used |")
+    out("| --- | ---: | ---: | ---: | ---: |")
     timer_sections = {s[0]: s for s in image.sections}
+    floor_sections = {s[0]: s for s in floor.sections}
+    names = [s[0] for s in image.sections] + [s[0] for s in floor.sections if s[0] not in timer_sections]
 
     def cells(table, name):
         if name not in table:
@@ -171,39 +174,40 @@ def size_report(exe, baseline, link_map, limit):
         _, virtual_size, _, raw_size, _ = table[name]
         return str(raw_size), str(min(virtual_size, raw_size) if raw_size else virtual_size)
 
-    print("| headers | %d | | %d | |" % (image.header_size, floor.header_size))
+    out("| headers | %d | | %d | |" % (image.header_size, floor.header_size))
     for name in names:
-        print("| %s | %s | %s | %s | %s |" % ((name,) + cells(timer_sections, name) + cells(floor_sections, name)))
-    print()
+        out("| %s | %s | %s | %s | %s |" % ((name,) + cells(timer_sections, name) + cells(floor_sections, name)))
+    out("")
 
-    print("Resources of the timer:")
-    print()
-    print("| resource | id | language | bytes |")
-    print("| --- | ---: | ---: | ---: |")
+    out("Resources of the timer:")
+    out("")
+    out("| resource | id | language | bytes |")
+    out("| --- | ---: | ---: | ---: |")
     for rtype, name, language, rsize in image.resources():
-        print("| %s | %d | 0x%04X | %d |" % (RESOURCE_TYPES.get(rtype, "type %d" % rtype), name, language, rsize))
-    print()
+        out("| %s | %d | 0x%04X | %d |" % (RESOURCE_TYPES.get(rtype, "type %d" % rtype), name, language, rsize))
+    out("")
 
     imports = image.imports()
     foreign = [dll for dll, _ in imports if dll.lower() not in SYSTEM_DLLS]
-    print("Imported DLLs of the timer (functions): %s. Only system DLLs: %s." % (
+    out("Imported DLLs of the timer (functions): %s. Only system DLLs: %s." % (
         ", ".join("%s (%d)" % (dll, count) for dll, count in imports),
         "met" if not foreign else "NOT met, also " + ", ".join(foreign)))
-    print()
+    out("")
 
     contributions = link_map_contributions(link_map)
     if contributions:
-        print("Code and data of the timer by linked object (bytes, from the link map):")
-        print()
+        out("Code and data of the timer by linked object (bytes, from the map of the same link without -s):")
+        out("")
         outputs = [o for o in (".text", ".rdata", ".data", ".bss", ".eh_frame")
                    if any(k[0] == o for k in contributions)]
-        print("| object | " + " | ".join(outputs) + " |")
-        print("| --- | " + " | ".join("---:" for _ in outputs) + " |")
+        out("| object | " + " | ".join(outputs) + " |")
+        out("| --- | " + " | ".join("---:" for _ in outputs) + " |")
         objects = sorted({k[1] for k in contributions if k[0] in outputs},
-                         key=lambda o: -sum(contributions[(s, o)] for s in outputs))
+                         key=lambda o: (-sum(contributions[(s, o)] for s in outputs), o))
         for name in objects:
-            print("| %s | %s |" % (name, " | ".join(str(contributions[(s, name)] or "") for s in outputs)))
-        print()
+            out("| %s | %s |" % (name, " | ".join(str(contributions[(s, name)] or "") for s in outputs)))
+        out("")
+    return lines, {"size": size, "within_limit": size <= limit, "foreign_dlls": foreign}
 
 
 def reproducible(exe, paths):
@@ -239,7 +243,8 @@ def reproducible(exe, paths):
 
 def main(arguments):
     if len(arguments) == 5 and arguments[0] == "size-report":
-        size_report(arguments[1], arguments[2], arguments[3], int(arguments[4]))
+        lines, _ = size_report(arguments[1], arguments[2], arguments[3], int(arguments[4]))
+        print("\n".join(lines))
         return 0
     if len(arguments) >= 2 and arguments[0] == "reproducible":
         return reproducible(arguments[1], arguments[2:])
