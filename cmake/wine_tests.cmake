@@ -28,7 +28,9 @@ gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOV
 add_executable(e2e_tests
     tests/e2e/timer_process.cpp
     tests/e2e/timer_session_test.cpp
-    tests/e2e/settings_location_test.cpp)
+    tests/e2e/settings_location_test.cpp
+    tests/e2e/hostile_files_test.cpp
+    tests/e2e/hotkey_contention_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(e2e_tests PRIVATE ${WARNINGS})
 target_link_libraries(e2e_tests PRIVATE gtest_main)
@@ -46,3 +48,11 @@ add_test(NAME e2e.real_x_input
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/real_input_test.sh
             $<TARGET_FILE:MarcasegundoPulse> $<TARGET_FILE:window_probe>)
 set_tests_properties(e2e.real_x_input PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+
+# A folder in which the settings file cannot be created even by root, who
+# runs Wine here: the script makes it immutable, and skips (77) where the
+# file system does not allow that.
+add_test(NAME e2e.uncreatable_settings
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/uncreatable_settings_test.sh
+            $<TARGET_FILE:MarcasegundoPulse> $<TARGET_FILE:window_probe>)
+set_tests_properties(e2e.uncreatable_settings PROPERTIES RUN_SERIAL TRUE TIMEOUT 120 SKIP_RETURN_CODE 77)

@@ -11,57 +11,17 @@ set -uo pipefail
 
 TIMER_EXE=$1
 PROBE_EXE=$2
-WINE=/usr/lib/wine/wine64
-
-fail() {
-    echo "FAILED: $*" >&2
-    [ -n "${last_probe:-}" ] && printf 'last probe:\n%s\n' "$last_probe" >&2
-    exit 1
-}
-
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
-# Without a prefix of the session's own, Wine would make one in the home folder.
-[ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX"
-command -v xdotool >/dev/null || fail "xdotool is missing"
+. "$(dirname "$0")/probe_lib.sh"
+check_session
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/e2e-x-input.XXXXXX")
 timer_pid=
 cleanup() {
     # A failed run still ends the program it started.
-    if [ -n "$timer_pid" ] && kill -0 "$timer_pid" 2>/dev/null; then
-        kill "$timer_pid" 2>/dev/null
-        wait "$timer_pid" 2>/dev/null
-    fi
+    stop_timer
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-# Runs the probe; its report lands in last_probe.
-probe() {
-    last_probe=$("$WINE" "$PROBE_EXE" "$@" </dev/null 2>/dev/null | tr -d '\r')
-}
-
-# The value of FIELD in the probe's line for control ID, or for the window
-# when ID is "window".
-field() {
-    local id=$1 name=$2
-    printf '%s\n' "$last_probe" | awk -v id="$id" -v name="$name" '
-        ($1 == "control" && $2 == id) || ($1 == "window" && id == "window") {
-            for (i = 2; i <= NF; i++)
-                if (index($i, name "=") == 1) { print substr($i, length(name) + 2); exit }
-        }'
-}
-
-# Probes until the shell condition holds or SECONDS_LIMIT have passed.
-probe_until() {
-    local limit=$1 condition=$2 end=$((SECONDS + $1))
-    while :; do
-        probe
-        eval "$condition" && return 0
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.2
-    done
-}
 
 cp "$TIMER_EXE" "$work/MarcasegundoPulse.exe" || fail "cannot copy $TIMER_EXE"
 "$WINE" "$work/MarcasegundoPulse.exe" </dev/null >"$work/timer.log" 2>&1 &

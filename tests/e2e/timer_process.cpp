@@ -392,3 +392,74 @@ bool TimerProcess::Click(int id) const
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(Control(id), BM_CLICK, 0, 0, SMTO_NORMAL, kMessageLimit, &result) != 0;
 }
+
+namespace {
+
+struct VisibleWindowSearch {
+    DWORD processId;
+    HWND except;
+    std::vector<std::string> windows;
+};
+
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data)
+{
+    auto& search = *reinterpret_cast<VisibleWindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && window != search.except && IsWindowVisible(window)) {
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        search.windows.push_back(Utf8(className) + ":" + TextOf(window));
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<std::string> OtherVisibleWindows(DWORD processId, HWND except)
+{
+    VisibleWindowSearch search = {processId, except, {}};
+    EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+std::string FileChange(const std::wstring& path, const std::string& content, ULONGLONG writeTime)
+{
+    const std::string bytes = ReadFileBytes(path);
+    std::string change;
+    if (bytes != content) {
+        std::size_t first = 0;
+        while (first < bytes.size() && first < content.size() && bytes[first] == content[first])
+            ++first;
+        std::string excerpt = bytes.substr(first, 40);
+        for (char& c : excerpt)
+            c = c >= ' ' && c <= '~' ? c : '.';
+        change = "now " + std::to_string(bytes.size()) + " bytes, was " + std::to_string(content.size()) +
+                 "; from byte " + std::to_string(first) + " on it reads \"" + excerpt + "\". ";
+    }
+    const ULONGLONG now = LastWriteTime(path);
+    if (now != writeTime)
+        change += "Modification time now " + std::to_string(now) + ", was " + std::to_string(writeTime) + ".";
+    return change;
+}
+
+std::string SessionProblem(const TimerProcess& timer, const std::string& start)
+{
+    const auto seen = [&](const char* step) {
+        return std::string(step) + ": label " + timer.Label() + ", buttons " + timer.RunState();
+    };
+    if (timer.Label() != start || timer.RunState() != "Stopped")
+        return seen("at start") + "; expected " + start + ", Stopped";
+    if (!timer.Click(ID_PLAY) || timer.RunState() != "Running")
+        return seen("after Play");
+    std::string ticked;
+    if (!WaitUntil([&] { return (ticked = timer.Label()) != start; }, 2500))
+        return seen("no tick within 2.5 s of Play");
+    if (TimeTextSeconds(ticked) != TimeTextSeconds(start) - 1)
+        return "the first tick from " + start + " gave " + ticked;
+    if (!timer.Click(ID_STOP) || timer.RunState() != "Stopped")
+        return seen("after Stop");
+    if (!timer.Click(ID_RESET) || timer.Label() != start || timer.RunState() != "Stopped")
+        return seen("after Reset") + "; expected " + start + ", Stopped";
+    return "";
+}

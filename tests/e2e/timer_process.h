@@ -65,6 +65,13 @@ std::string StaticTexts(HWND window);
 void TypeAltT();
 // "HH:MM:SS" as seconds; -1 when the text has another form.
 int TimeTextSeconds(const std::string& text);
+// The visible top-level windows of a process other than except, each as
+// "class:caption": a message box or any other window beside the timer's.
+std::vector<std::string> OtherVisibleWindows(DWORD processId, HWND except);
+// Empty when the file at path holds exactly content and was last written at
+// writeTime; otherwise what differs (sizes, the first differing byte, the
+// times), short enough for a failure message even for a large file.
+std::string FileChange(const std::wstring& path, const std::string& content, ULONGLONG writeTime);
 
 // The timer executable running in a process of its own. A process still
 // running when this ends is terminated, so a failed test leaves none behind.
@@ -100,3 +107,10 @@ struct TimerProcess {
     // BM_CLICK on a button; false when the window does not answer.
     bool Click(int id) const;
 };
+
+// Drives a stopped timer through Play, its first tick, Stop and Reset, and
+// checks each step: the label shows start (which must not be 00:00:00) at
+// first, one second less after the tick, and start again after Reset; the
+// buttons follow the run. Empty when all held, else the first step that
+// went wrong with what the window showed.
+std::string SessionProblem(const TimerProcess& timer, const std::string& start);
