@@ -6,6 +6,12 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
+# Files, window texts and keys, shared by the tests in and out of the process.
+add_library(test_support STATIC tests/common/test_files.cpp)
+target_include_directories(test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/common)
+target_compile_options(test_support PRIVATE ${WARNINGS})
+target_link_libraries(test_support PUBLIC user32 kernel32)
+
 add_executable(win_tests
     tests/win/window_fixture.cpp
     tests/win/countdown_win_test.cpp
@@ -16,7 +22,7 @@ add_executable(win_tests
     tests/win/robustness_test.cpp
     ${RESOURCE_SCRIPT})
 target_compile_options(win_tests PRIVATE ${WARNINGS})
-target_link_libraries(win_tests PRIVATE timer_core gtest_main comctl32 ole32 psapi)
+target_link_libraries(win_tests PRIVATE timer_core test_support gtest_main comctl32 ole32 psapi)
 target_link_options(win_tests PRIVATE -static)
 gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
@@ -33,7 +39,7 @@ add_executable(e2e_tests
     tests/e2e/hotkey_contention_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(e2e_tests PRIVATE ${WARNINGS})
-target_link_libraries(e2e_tests PRIVATE gtest_main)
+target_link_libraries(e2e_tests PRIVATE test_support gtest_main)
 target_link_options(e2e_tests PRIVATE -static)
 add_dependencies(e2e_tests MarcasegundoPulse)
 gtest_discover_tests(e2e_tests TEST_PREFIX "e2e." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
@@ -42,6 +48,7 @@ gtest_discover_tests(e2e_tests TEST_PREFIX "e2e." DISCOVERY_MODE PRE_TEST DISCOV
 add_executable(window_probe tests/e2e/window_probe.cpp)
 target_include_directories(window_probe PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(window_probe PRIVATE ${WARNINGS})
+target_link_libraries(window_probe PRIVATE test_support)
 target_link_options(window_probe PRIVATE -static)
 
 add_test(NAME e2e.real_x_input

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "test_files.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,9 +19,6 @@ constexpr DWORD kMessageLimit = 5000;
 
 // Polls condition every 10 ms until it holds or limit ms have passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD limit);
-
-// UTF-8 of a path, for failure messages.
-std::string Utf8(const std::wstring& text);
 
 // Folders and files. Paths may be longer than MAX_PATH: the helpers hand
 // them to the file system with the "\\?\" prefix.
@@ -35,34 +34,15 @@ std::vector<std::string> FilesUnder(const std::wstring& folder);
 // exeName; gives the copy's full path, or an empty text on failure.
 std::wstring CopyTimerInto(const std::wstring& folder, const std::wstring& exeName = L"MarcasegundoPulse.exe");
 
-// Writes path with content and gives it a modification time of its own, in
-// the past, so that a profile cache keyed on that time cannot serve an older
-// content and a later write by the program would show.
-bool WriteFileWithNewTime(const std::wstring& path, const std::string& content);
-// The file's bytes; "<missing>" when it cannot be opened.
-std::string ReadFileBytes(const std::wstring& path);
-// 0 when the file is missing.
-ULONGLONG LastWriteTime(const std::wstring& path);
-// The lines of a settings file without line ends and blank lines; a value's
-// leading blank, kept or dropped by the profile writer, is dropped.
-std::vector<std::string> SettingsLines(const std::string& bytes);
-
 // A settings file with the start hours:minutes:seconds, in a form that the
 // program would never write: two digits each and no "Color" section. A
 // rewrite of the file, even with the same values, therefore shows.
 std::string SettingsText(int hours, int minutes, int seconds);
-// SettingsLines of the file that the program creates at first start.
-std::vector<std::string> FirstStartLines();
-
-// The text of a window of any process; "<no answer>" when it does not answer.
-std::string TextOf(HWND window);
 // A top-level window of the process whose class is className (null: any) and
 // whose caption is caption (null: any).
 HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* caption);
 // The texts of a window's children of class "Static", joined by "|".
 std::string StaticTexts(HWND window);
-// Alt+T typed on the keyboard of this session.
-void TypeAltT();
 // "HH:MM:SS" as seconds; -1 when the text has another form.
 int TimeTextSeconds(const std::string& text);
 // The visible top-level windows of a process other than except, each as

@@ -24,6 +24,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "test_files.h"
 #include "window/control_ids.h"
 
 namespace {
@@ -42,12 +43,7 @@ BOOL CALLBACK MatchTimerWindow(HWND window, LPARAM found)
 
 void PrintText(HWND window)
 {
-    wchar_t wide[256] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000, &copied);
-    char text[512] = {};
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    std::printf("%s", text);
+    std::printf("%s", TextOf(window).c_str());
 }
 
 void PrintRect(HWND window)
@@ -71,18 +67,6 @@ BOOL CALLBACK CountOtherWindow(HWND window, LPARAM data)
     if (owner == others.processId && window != others.timer && IsWindowVisible(window))
         ++others.count;
     return TRUE;
-}
-
-void TypeAltT()
-{
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_MENU, 'T', 'T', VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(4, keys, sizeof(INPUT));
 }
 
 } // namespace

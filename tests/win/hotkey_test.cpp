@@ -34,19 +34,6 @@ bool AltTIsFree()
     return true;
 }
 
-// Alt+T as the keyboard gives it, to whatever window holds the hotkey.
-void TypeAltT()
-{
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_MENU, 'T', 'T', VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(4, keys, sizeof(INPUT));
-}
-
 TEST_F(Hotkey, TheAtomIsNamedAfterTheStartTimeAndHoldsAltT)
 {
     char name[64] = {};

@@ -11,35 +11,6 @@
 
 namespace {
 
-// The file's sections and keys in order, with the blanks at the start of a
-// value dropped: whether " 30" keeps its blank on disk is the profile
-// writer's affair (Wine drops it), and reading gives 30 either way.
-std::vector<std::string> Entries(const std::string& bytes)
-{
-    std::vector<std::string> entries;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        start = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos) {
-            const size_t value = line.find_first_not_of(' ', equals + 1);
-            line = line.substr(0, equals + 1) + (value == std::string::npos ? "" : line.substr(value));
-        }
-        if (!line.empty())
-            entries.push_back(line);
-    }
-    return entries;
-}
-
-const std::vector<std::string> kFirstStartFile = {"[Tiempo]", "Horas=0", "Minutos=30", "Segundos=0", "[Color]",
-                                                  "Fuente=255"};
-
 std::string TimeOf(const TimeRecord& t) { return FormatTimeText(t).data(); }
 
 class SettingsFile : public ::testing::Test {
@@ -54,7 +25,7 @@ TEST_F(SettingsFile, FirstStartShowsTheDefaultAndCreatesTheFile)
     LoadSettingsAtStart();
     EXPECT_EQ(controls.Label(), "00:30:00");
     EXPECT_EQ(FontColorSetting, 255);
-    EXPECT_EQ(Entries(ReadFileBytes(SettingsPath())), kFirstStartFile) << ReadFileBytes(SettingsPath());
+    EXPECT_EQ(SettingsLines(ReadFileBytes(SettingsPath())), FirstStartLines()) << ReadFileBytes(SettingsPath());
 }
 
 TEST_F(SettingsFile, ValuesAreParsedRoundedAndLimited)
@@ -111,7 +82,7 @@ TEST_F(SettingsFile, SaveWritesTheValuesInMemory)
     RemainingTime = {12, 34, 56};
     FontColorSetting = -7;
     AccessSettings("save");
-    EXPECT_EQ(Entries(ReadFileBytes(SettingsPath())),
+    EXPECT_EQ(SettingsLines(ReadFileBytes(SettingsPath())),
               (std::vector<std::string>{"[Tiempo]", "Horas=12", "Minutos=34", "Segundos=56", "[Color]", "Fuente=-7"}));
     RemainingTime = {};
     FontColorSetting = 0;

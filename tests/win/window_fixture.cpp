@@ -18,26 +18,10 @@ std::wstring ExecutableFolder()
 
 std::wstring SettingsPath() { return ExecutableFolder() + L"Configuracion.ini"; }
 
-void WriteFileWithNewTime(const std::wstring& path, const std::string& content)
+void WriteSettingsFile(const std::string& content)
 {
-    static ULONGLONG nextTime = 0;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot write the settings file";
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    // Whole seconds apart, and before now, so that no two writes share a time.
-    if (nextTime == 0) {
-        FILETIME now;
-        GetSystemTimeAsFileTime(&now);
-        nextTime = (ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart) - 3600ull * 10000000ull;
-    }
-    nextTime += 20000000ull;
-    FILETIME stamp = {static_cast<DWORD>(nextTime), static_cast<DWORD>(nextTime >> 32)};
-    SetFileTime(file, nullptr, nullptr, &stamp);
-    CloseHandle(file);
+    EXPECT_TRUE(WriteFileWithNewTime(SettingsPath(), content)) << "cannot write the settings file";
 }
-
-void WriteSettingsFile(const std::string& content) { WriteFileWithNewTime(SettingsPath(), content); }
 
 void RemoveSettings()
 {
@@ -45,38 +29,6 @@ void RemoveSettings()
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path.c_str());
     RemoveDirectoryW(path.c_str());
-}
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD count = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0)
-        bytes.append(buffer, count);
-    CloseHandle(file);
-    return bytes;
-}
-
-ULONGLONG LastWriteTime(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return ULARGE_INTEGER{{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}}.QuadPart;
-}
-
-std::string TextOf(HWND window)
-{
-    wchar_t wide[256] = {};
-    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
-    char narrow[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
 }
 
 ControlsWindow::ControlsWindow()

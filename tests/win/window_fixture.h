@@ -7,20 +7,14 @@
 
 #include <string>
 
+#include "test_files.h"
+
 // The settings file beside the test executable, where the program looks for it.
 std::wstring ExecutableFolder();
 std::wstring SettingsPath();
 
-// Writes path with content and gives it a modification time of its own, so
-// that a profile cache keyed on that time cannot serve the previous content.
-void WriteFileWithNewTime(const std::wstring& path, const std::string& content);
 void WriteSettingsFile(const std::string& content);
 void RemoveSettings();
-// The file's bytes; "<missing>" when it cannot be opened.
-std::string ReadFileBytes(const std::wstring& path);
-ULONGLONG LastWriteTime(const std::wstring& path);
-
-std::string TextOf(HWND window);
 
 // A top-level window holding the label and buttons with the program's ids,
 // made the program's WindowHandle; destroyed with this object.
