@@ -8,7 +8,7 @@ include(GoogleTest)
 
 # Files, window texts and keys, shared by the tests in and out of the process.
 add_library(test_support STATIC tests/common/test_files.cpp)
-target_include_directories(test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/common)
+target_include_directories(test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/common ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(test_support PRIVATE ${WARNINGS})
 target_link_libraries(test_support PUBLIC user32 kernel32)
 

@@ -1,5 +1,7 @@
 #include "test_files.h"
 
+#include "window/control_ids.h"
+
 std::string Utf8(const std::wstring& text)
 {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -106,4 +108,17 @@ void TypeAltT()
         keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
     }
     SendInput(4, keys, sizeof(INPUT));
+}
+
+std::string RunStateOf(HWND timerWindow)
+{
+    const auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(timerWindow, id)) != FALSE; };
+    const bool play = enabled(ID_PLAY), stop = enabled(ID_STOP), reset = enabled(ID_RESET);
+    if (play && !stop && reset)
+        return "Stopped";
+    if (!play && stop && !reset)
+        return "Running";
+    if (!play && !stop && reset)
+        return "Finished";
+    return std::string("play=") + (play ? "1" : "0") + " stop=" + (stop ? "1" : "0") + " reset=" + (reset ? "1" : "0");
 }

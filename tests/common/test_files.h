@@ -33,3 +33,7 @@ std::vector<std::string> FirstStartLines();
 std::string TextOf(HWND window);
 // Alt+T typed on the keyboard of this session.
 void TypeAltT();
+
+// The run state that the timer window's buttons show: "Stopped", "Running",
+// "Finished", or the three enabled flags when they match none of them.
+std::string RunStateOf(HWND timerWindow);

@@ -15,27 +15,7 @@
 
 namespace {
 
-class HostileFiles : public ::testing::Test {
-protected:
-    void SetUp() override { root = MakeTestFolder(); }
-    void TearDown() override { RemoveFolderTree(root); }
-
-    // A fresh folder under root holding a copy of the timer; its settings
-    // path lands in settings.
-    std::wstring CaseFolder(const std::wstring& name)
-    {
-        const std::wstring folder = root + name + L"\\";
-        EXPECT_TRUE(MakeFolders(folder)) << Utf8(folder);
-        exe = CopyTimerInto(folder);
-        EXPECT_FALSE(exe.empty()) << "cannot copy the timer into " << Utf8(folder);
-        settings = folder + L"Configuracion.ini";
-        return folder;
-    }
-
-    std::wstring root;
-    std::wstring exe;
-    std::wstring settings;
-};
+class HostileFiles : public TimerFolderTest {};
 
 const std::vector<std::string> kNoOtherWindow;
 const std::vector<std::string> kFileAndTimer = {"Configuracion.ini", "MarcasegundoPulse.exe"};

@@ -268,17 +268,7 @@ std::string TimerProcess::Caption() const { return TextOf(window); }
 bool TimerProcess::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
 bool TimerProcess::Visible() const { return IsWindowVisible(window) != FALSE; }
 
-std::string TimerProcess::RunState() const
-{
-    const bool play = Enabled(ID_PLAY), stop = Enabled(ID_STOP), reset = Enabled(ID_RESET);
-    if (play && !stop && reset)
-        return "Stopped";
-    if (!play && stop && !reset)
-        return "Running";
-    if (!play && !stop && reset)
-        return "Finished";
-    return std::string("play=") + (play ? "1" : "0") + " stop=" + (stop ? "1" : "0") + " reset=" + (reset ? "1" : "0");
-}
+std::string TimerProcess::RunState() const { return RunStateOf(window); }
 
 bool TimerProcess::Click(int id) const
 {
@@ -355,4 +345,14 @@ std::string SessionProblem(const TimerProcess& timer, const std::string& start)
     if (!timer.Click(ID_RESET) || timer.Label() != start || timer.RunState() != "Stopped")
         return seen("after Reset") + "; expected " + start + ", Stopped";
     return "";
+}
+
+std::wstring TimerFolderTest::CaseFolder(const std::wstring& name)
+{
+    const std::wstring folder = root + name + L"\\";
+    EXPECT_TRUE(MakeFolders(folder)) << Utf8(folder);
+    exe = CopyTimerInto(folder);
+    EXPECT_FALSE(exe.empty()) << "cannot copy the timer into " << Utf8(folder);
+    settings = folder + L"Configuracion.ini";
+    return folder;
 }

@@ -4,6 +4,7 @@
 // wait has a time limit, so a hang fails a test instead of stalling it.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include "test_files.h"
@@ -94,3 +95,19 @@ struct TimerProcess {
 // buttons follow the run. Empty when all held, else the first step that
 // went wrong with what the window showed.
 std::string SessionProblem(const TimerProcess& timer, const std::string& start);
+
+// A fresh folder for each test, removed afterwards; each case of a test gets
+// a folder of its own under it, holding a copy of the timer.
+class TimerFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { root = MakeTestFolder(); }
+    void TearDown() override { RemoveFolderTree(root); }
+
+    // Makes root + name with a copy of the timer in it; sets exe and settings
+    // to the copy and its settings file, and gives the folder.
+    std::wstring CaseFolder(const std::wstring& name);
+
+    std::wstring root;
+    std::wstring exe;
+    std::wstring settings;
+};

@@ -9,24 +9,7 @@
 namespace {
 
 // Each test gets a fresh folder; the cases of a table get sub-folders of it.
-class TimerSession : public ::testing::Test {
-protected:
-    void SetUp() override { root = MakeTestFolder(); }
-    void TearDown() override { RemoveFolderTree(root); }
-
-    // A fresh folder under root holding a copy of the timer.
-    std::wstring CaseFolder(const std::wstring& name)
-    {
-        const std::wstring folder = root + name + L"\\";
-        EXPECT_TRUE(MakeFolders(folder)) << Utf8(folder);
-        exe = CopyTimerInto(folder);
-        EXPECT_FALSE(exe.empty()) << "cannot copy the timer into " << Utf8(folder);
-        return folder;
-    }
-
-    std::wstring root;
-    std::wstring exe;
-};
+class TimerSession : public TimerFolderTest {};
 
 // Seconds since local midnight now.
 int LocalSeconds()

@@ -100,17 +100,7 @@ std::string TimerWindowRun::Label() const { return TextOf(Control(ID_TIME_LABEL)
 std::string TimerWindowRun::Caption() const { return TextOf(Window()); }
 bool TimerWindowRun::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
 
-std::string TimerWindowRun::RunState() const
-{
-    const bool play = Enabled(ID_PLAY), stop = Enabled(ID_STOP), reset = Enabled(ID_RESET);
-    if (play && !stop && reset)
-        return "Stopped";
-    if (!play && stop && !reset)
-        return "Running";
-    if (!play && !stop && reset)
-        return "Finished";
-    return std::string("play=") + (play ? "1" : "0") + " stop=" + (stop ? "1" : "0") + " reset=" + (reset ? "1" : "0");
-}
+std::string TimerWindowRun::RunState() const { return RunStateOf(Window()); }
 
 void TimerWindowRun::Command(int id, int notification) const
 {
