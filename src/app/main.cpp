@@ -20,10 +20,7 @@ bool IsWindowsNT()
 {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     GetVersionExA(&version);
-#pragma GCC diagnostic pop
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
