@@ -8,7 +8,8 @@ import re
 import struct
 import sys
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll"}
+from pe_image import SYSTEM_DLLS, Image
+
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 
 failures = []
@@ -17,61 +18,6 @@ failures = []
 def check(condition, message):
     if not condition:
         failures.append(message)
-
-
-class Image:
-    def __init__(self, data):
-        self.data = data
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        assert data[pe:pe + 4] == b"PE\0\0", "not a PE file"
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        self.magic = struct.unpack_from("<H", data, optional)[0]
-        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
-        directories = optional + (96 if self.magic == 0x10B else 112)
-        self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
-        table = optional + optional_size
-        self.sections = [struct.unpack_from("<8sIIII", data, table + 40 * i) for i in range(sections)]
-
-    def offset(self, rva):
-        for _, size, address, raw_size, raw in self.sections:
-            if address <= rva < address + max(size, raw_size):
-                return raw + rva - address
-        raise ValueError("rva %x outside the sections" % rva)
-
-    def text(self, rva):
-        start = self.offset(rva)
-        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
-
-    def imports(self):
-        rva = self.directories[1][0]
-        names = []
-        while True:
-            entry = struct.unpack_from("<IIIII", self.data, self.offset(rva))
-            if entry[3] == 0:
-                return names
-            names.append(self.text(entry[3]).lower())
-            rva += 20
-
-    def resources(self):
-        """{(type, name): [(language, bytes)]} for numeric types and names."""
-        base_rva = self.directories[2][0]
-        base = self.offset(base_rva)
-
-        def entries(offset):
-            named, numbered = struct.unpack_from("<HH", self.data, base + offset + 12)
-            for i in range(named + numbered):
-                key, target = struct.unpack_from("<II", self.data, base + offset + 16 + 8 * i)
-                yield key & 0x7FFFFFFF, target
-
-        found = {}
-        for rtype, to_names in entries(0):
-            for name, to_languages in entries(to_names & 0x7FFFFFFF):
-                for language, to_data in entries(to_languages & 0x7FFFFFFF):
-                    rva, size = struct.unpack_from("<II", self.data, base + to_data)
-                    start = self.offset(rva)
-                    found.setdefault((rtype, name), []).append((language, self.data[start:start + size]))
-        return found
 
 
 def check_version(block):
@@ -96,16 +42,18 @@ def check_version(block):
 
 def main():
     path, arch = sys.argv[1], sys.argv[2]
-    image = Image(open(path, "rb").read())
+    image = Image(path)
     check(image.machine == (0x14C if arch == "x86" else 0x8664), "machine %x is not %s" % (image.machine, arch))
     check(image.subsystem == 2, "subsystem %d is not the Windows GUI" % image.subsystem)
 
-    imports = image.imports()
+    imports = [dll.lower() for dll, _ in image.imports()]
     print("imports:", " ".join(sorted(imports)))
     for dll in imports:
         check(dll in SYSTEM_DLLS, "imports %s, which is not a system DLL" % dll)
 
-    resources = image.resources()
+    resources = {}
+    for rtype, name, language, data in image.resources():
+        resources.setdefault((rtype, name), []).append((language, data))
     groups = resources.get((RT_GROUP_ICON, 200), [])
     check([language for language, _ in groups] == [0x409], "icon group 200 in languages %s" % groups[:0])
     if groups:
