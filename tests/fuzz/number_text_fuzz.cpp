@@ -24,20 +24,12 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_fail.h"
+
 namespace {
 
 // ParseNumber reads no further than this.
 constexpr std::size_t kLookedAt = 511;
-
-[[noreturn]] __attribute__((format(printf, 1, 2))) void Fail(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', stderr);
-    std::abort();
-}
 
 // The text as a C literal, so that a failure shows blanks and control bytes.
 std::string Quoted(std::string_view text)

@@ -14,20 +14,12 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_fail.h"
+
 namespace {
 
 // One hundred hours: the time text's hours wrap there.
 constexpr long kFullCycle = 100L * 3600;
-
-[[noreturn]] __attribute__((format(printf, 1, 2))) void Fail(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', stderr);
-    std::abort();
-}
 
 // The fields as plain numbers, for failure messages.
 std::string Fields(const TimeRecord& time)
