@@ -4,13 +4,17 @@ machine, the GUI subsystem, the imported DLLs (system DLLs only), and the
 resources: icon group 200, the manifest, the version information.
 
 Usage: check_executable.py EXE x86|amd64"""
+import os
 import re
 import struct
 import sys
 
-from pe_image import SYSTEM_DLLS, Image
+import pefile
 
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll"}
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+VERSION_KEYS = ["Comments", "CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+                "LegalTrademarks", "OriginalFilename", "PrivateBuild", "ProductName", "ProductVersion", "SpecialBuild"]
 
 failures = []
 
@@ -20,52 +24,77 @@ def check(condition, message):
         failures.append(message)
 
 
-def check_version(block):
-    text = block.decode("utf-16-le", "replace")
-    signature = block.find(struct.pack("<I", 0xFEEF04BD))
-    check(signature > 0, "no fixed version information")
-    if signature > 0:
-        fields = struct.unpack_from("<13I", block, signature)
-        (_, _, file_ms, file_ls, product_ms, product_ls, mask, flags, os_, file_type, subtype, _, _) = fields
-        check((file_ms, file_ls) == (0x10001, 0x10001), "file version is not 1.1.1.1")
-        check((product_ms, product_ls) == (0x10001, 0x10001), "product version is not 1.1.1.1")
-        check((mask, flags, os_, file_type, subtype) == (0x3F, 1, 4, 1, 0),
-              "fixed flags %s" % [hex(v) for v in (mask, flags, os_, file_type, subtype)])
-    check("040A0000" in text, "no string table 040A0000")
-    keys = ["Comments", "CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
-            "LegalTrademarks", "OriginalFilename", "PrivateBuild", "ProductName", "ProductVersion", "SpecialBuild"]
-    present = [k for k in keys if k + "\0" in text]
+def load(path, *directories):
+    """The PE file with only the given data directories parsed ("IMPORT", "RESOURCE", ...)."""
+    pe = pefile.PE(path, fast_load=True)
+    pe.parse_data_directories([pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_" + d] for d in directories])
+    return pe
+
+
+def resources(pe):
+    """[(type, name, language, bytes)] in file order; a named type or name is its string."""
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return []
+
+    def key(entry):
+        return entry.id if entry.name is None else str(entry.name)
+
+    found = []
+    for rtype in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in rtype.directory.entries:
+            for language in name.directory.entries:
+                leaf = language.data.struct
+                found.append((key(rtype), key(name), language.id, pe.get_data(leaf.OffsetToData, leaf.Size)))
+    return found
+
+
+def check_version(pe):
+    """The first version resource, as pefile parsed it."""
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", [None])[0]
+    check(fixed is not None and fixed.Signature == 0xFEEF04BD, "no fixed version information")
+    if fixed is not None and fixed.Signature == 0xFEEF04BD:
+        check((fixed.FileVersionMS, fixed.FileVersionLS) == (0x10001, 0x10001), "file version is not 1.1.1.1")
+        check((fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x10001, 0x10001), "product version is not 1.1.1.1")
+        flags = (fixed.FileFlagsMask, fixed.FileFlags, fixed.FileOS, fixed.FileType, fixed.FileSubtype)
+        check(flags == (0x3F, 1, 4, 1, 0), "fixed flags %s" % [hex(v) for v in flags])
+    blocks = getattr(pe, "FileInfo", [[]])[0]
+    tables = {table.LangID: table.entries for block in blocks for table in getattr(block, "StringTable", [])}
+    check(b"040A0000" in tables, "no string table 040A0000")
+    entries = tables.get(b"040A0000", {})
+    present = [k for k in VERSION_KEYS if k.encode() in entries]
     check(len(present) == 12, "string table holds %d standard entries: %s" % (len(present), present))
-    translation = block.find("Translation".encode("utf-16-le"))
-    check(translation > 0 and struct.pack("<HH", 0x040A, 0) in block[translation:], "no translation 040A, 0")
+    translations = [getattr(var, "entry", {}).get(b"Translation") for block in blocks for var in getattr(block, "Var", [])]
+    check("0x040a 0x0000" in translations, "no translation 040A, 0")
 
 
 def main():
     path, arch = sys.argv[1], sys.argv[2]
-    image = Image(path)
-    check(image.machine == (0x14C if arch == "x86" else 0x8664), "machine %x is not %s" % (image.machine, arch))
-    check(image.subsystem == 2, "subsystem %d is not the Windows GUI" % image.subsystem)
+    pe = load(path, "IMPORT", "RESOURCE")
+    machine, subsystem = pe.FILE_HEADER.Machine, pe.OPTIONAL_HEADER.Subsystem
+    check(machine == (0x14C if arch == "x86" else 0x8664), "machine %x is not %s" % (machine, arch))
+    check(subsystem == 2, "subsystem %d is not the Windows GUI" % subsystem)
 
-    imports = [dll.lower() for dll, _ in image.imports()]
+    imports = [entry.dll.decode("ascii").lower() for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
     print("imports:", " ".join(sorted(imports)))
     for dll in imports:
         check(dll in SYSTEM_DLLS, "imports %s, which is not a system DLL" % dll)
 
-    resources = {}
-    for rtype, name, language, data in image.resources():
-        resources.setdefault((rtype, name), []).append((language, data))
-    groups = resources.get((RT_GROUP_ICON, 200), [])
-    check([language for language, _ in groups] == [0x409], "icon group 200 in languages %s" % groups[:0])
+    found = {}
+    for rtype, name, language, data in resources(pe):
+        found.setdefault((rtype, name), []).append((language, data))
+    groups = found.get((RT_GROUP_ICON, 200), [])
+    check([language for language, _ in groups] == [0x409],
+          "icon group 200 in languages %s" % [hex(language) for language, _ in groups])
     if groups:
         group = groups[0][1]
         count = struct.unpack_from("<H", group, 4)[0]
         check(count == 1, "icon group holds %d images" % count)
         width, height, _, _, planes, bits, size, icon_id = struct.unpack_from("<BBBBHHIH", group, 6)
         check((width, height, bits, size) == (48, 48, 32, 9640), "icon image %dx%d %d bits %d bytes" % (width, height, bits, size))
-        icons = resources.get((RT_ICON, icon_id), [])
+        icons = found.get((RT_ICON, icon_id), [])
         check([language for language, _ in icons] == [0x409] and len(icons[0][1]) == 9640, "icon %d is missing" % icon_id)
 
-    manifests = resources.get((RT_MANIFEST, 1), [])
+    manifests = found.get((RT_MANIFEST, 1), [])
     check([language for language, _ in manifests] == [0x409], "no manifest 1 in language 0409")
     if manifests:
         manifest = manifests[0][1].decode("utf-8")
@@ -77,15 +106,15 @@ def main():
         for extra in ("trustInfo", "compatibility", "dpiAware", "requestedExecutionLevel"):
             check(extra not in manifest, "manifest holds %s" % extra)
 
-    versions = resources.get((RT_VERSION, 1), [])
+    versions = found.get((RT_VERSION, 1), [])
     check([language for language, _ in versions] == [0x040A], "no version information 1 in language 040A")
     if versions:
-        check_version(versions[0][1])
+        check_version(pe)
 
     for failure in failures:
         print("FAIL:", failure)
     if not failures:
-        print("executable checks passed: %s, %d bytes" % (arch, len(image.data)))
+        print("executable checks passed: %s, %d bytes" % (arch, os.path.getsize(path)))
     return 1 if failures else 0
 
 

@@ -15,11 +15,15 @@ scripts/release.
 import collections
 import os
 import re
-import struct
 import sys
 
+import pefile
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from pe_image import DIRECTORY_DEBUG, DIRECTORY_EXPORT, RESOURCE_TYPES, SYSTEM_DLLS, Image  # noqa: E402
+from check_executable import SYSTEM_DLLS, load, resources  # noqa: E402
+
+RESOURCE_TYPES = {3: "icon image", 14: "icon group", 16: "version information", 24: "manifest"}
+
 
 def link_map_contributions(path):
     """{(output section, input object): bytes} from a GNU ld map file."""
@@ -59,8 +63,8 @@ def short_object_name(source):
 def size_report(exe, baseline, link_map, limit):
     """Markdown lines about the size of exe against baseline, and the facts
     the targets are judged by: {"size", "within_limit", "foreign_dlls"}."""
-    image, floor = Image(exe), Image(baseline)
-    size, floor_size = len(image.data), len(floor.data)
+    image, floor = load(exe, "IMPORT", "RESOURCE"), load(baseline)
+    size, floor_size = os.path.getsize(exe), os.path.getsize(baseline)
     lines = []
     out = lines.append
     out("| | timer | baseline |")
@@ -74,17 +78,17 @@ def size_report(exe, baseline, link_map, limit):
     out("")
     out("| section | timer in file | timer used | baseline in file | baseline used |")
     out("| --- | ---: | ---: | ---: | ---: |")
-    timer_sections = {s[0]: s for s in image.sections}
-    floor_sections = {s[0]: s for s in floor.sections}
-    names = [s[0] for s in image.sections] + [s[0] for s in floor.sections if s[0] not in timer_sections]
+    timer_sections = {s.Name.rstrip(b"\0").decode("ascii"): s for s in image.sections}
+    floor_sections = {s.Name.rstrip(b"\0").decode("ascii"): s for s in floor.sections}
+    names = list(timer_sections) + [name for name in floor_sections if name not in timer_sections]
 
     def cells(table, name):
         if name not in table:
             return "-", "-"
-        _, virtual_size, _, raw_size, _ = table[name]
+        virtual_size, raw_size = table[name].Misc_VirtualSize, table[name].SizeOfRawData
         return str(raw_size), str(min(virtual_size, raw_size) if raw_size else virtual_size)
 
-    out("| headers | %d | | %d | |" % (image.header_size, floor.header_size))
+    out("| headers | %d | | %d | |" % (image.OPTIONAL_HEADER.SizeOfHeaders, floor.OPTIONAL_HEADER.SizeOfHeaders))
     for name in names:
         out("| %s | %s | %s | %s | %s |" % ((name,) + cells(timer_sections, name) + cells(floor_sections, name)))
     out("")
@@ -93,12 +97,11 @@ def size_report(exe, baseline, link_map, limit):
     out("")
     out("| resource | id | language | bytes |")
     out("| --- | ---: | ---: | ---: |")
-    for rtype, name, language, resource in image.resources():
-        rsize = len(resource)
-        out("| %s | %d | 0x%04X | %d |" % (RESOURCE_TYPES.get(rtype, "type %d" % rtype), name, language, rsize))
+    for rtype, name, language, resource in resources(image):
+        out("| %s | %s | 0x%04X | %d |" % (RESOURCE_TYPES.get(rtype, "type %s" % rtype), name, language, len(resource)))
     out("")
 
-    imports = image.imports()
+    imports = [(entry.dll.decode("ascii"), len(entry.imports)) for entry in getattr(image, "DIRECTORY_ENTRY_IMPORT", [])]
     foreign = [dll for dll, _ in imports if dll.lower() not in SYSTEM_DLLS]
     out("Imported DLLs of the timer (functions): %s. Only system DLLs: %s." % (
         ", ".join("%s (%d)" % (dll, count) for dll, count in imports),
@@ -121,30 +124,42 @@ def size_report(exe, baseline, link_map, limit):
     return lines, {"size": size, "within_limit": size <= limit, "foreign_dlls": foreign}
 
 
+def resource_tables(directory):
+    """Every directory table of a resource tree, its root first."""
+    tables = [directory]
+    for entry in directory.entries:
+        if hasattr(entry, "directory"):
+            tables += resource_tables(entry.directory)
+    return tables
+
+
 def reproducible(exe, paths):
-    image = Image(exe)
+    image = load(exe, "EXPORT", "RESOURCE")
+    with open(exe, "rb") as f:
+        data = f.read()
     findings = []
     for path in paths:
-        if path.encode() in image.data or path.encode("utf-16-le") in image.data:
+        if path.encode() in data or path.encode("utf-16-le") in data:
             findings.append("the path " + path)
-    print("header time stamp: %d" % image.timestamp)
-    if image.timestamp:
+    timestamp = image.FILE_HEADER.TimeDateStamp
+    print("header time stamp: %d" % timestamp)
+    if timestamp:
         findings.append("header time stamp")
-    debug_rva, debug_size = image.directories[DIRECTORY_DEBUG]
+    debug_size = image.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DEBUG"]].Size
     print("debug directory: %d bytes" % debug_size)
     if debug_size:
         findings.append("debug directory")
-    export_rva, _ = image.directories[DIRECTORY_EXPORT]
-    if export_rva:
-        stamp = struct.unpack_from("<I", image.data, image.offset(export_rva) + 4)[0]
+    if hasattr(image, "DIRECTORY_ENTRY_EXPORT"):
+        stamp = image.DIRECTORY_ENTRY_EXPORT.struct.TimeDateStamp
         print("export directory time stamp: %d" % stamp)
         if stamp:
             findings.append("export time stamp")
-    stamps = [stamp for _, stamp in image.resource_tables()]
+    tables = resource_tables(image.DIRECTORY_ENTRY_RESOURCE) if hasattr(image, "DIRECTORY_ENTRY_RESOURCE") else []
+    stamps = [table.struct.TimeDateStamp for table in tables]
     print("resource directory tables: %d, time stamps set: %d" % (len(stamps), sum(1 for s in stamps if s)))
     if any(stamps):
         findings.append("resource time stamps")
-    print("header checksum field: 0x%08X" % image.checksum)
+    print("header checksum field: 0x%08X" % image.OPTIONAL_HEADER.CheckSum)
     print("build paths looked for: %d" % len(paths))
     if findings:
         print("build-dependent: " + ", ".join(findings))
