@@ -30,18 +30,24 @@ gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOV
 # The real executable driven from another process: e2e_tests starts copies of
 # it in folders of its own and works its window as an automation tool would;
 # the script clicks and types on it with the real X mouse and keyboard, and
-# window_probe tells it where the buttons are.
+# window_probe tells it where the buttons are; planted.dll is what a test
+# places beside it.
+add_library(planted SHARED tests/e2e/planted_dll.cpp)
+set_target_properties(planted PROPERTIES PREFIX "")
+target_link_options(planted PRIVATE -static)
+
 add_executable(e2e_tests
     tests/e2e/timer_process.cpp
     tests/e2e/timer_session_test.cpp
     tests/e2e/settings_location_test.cpp
     tests/e2e/hostile_files_test.cpp
-    tests/e2e/hotkey_contention_test.cpp)
+    tests/e2e/hotkey_contention_test.cpp
+    tests/e2e/dll_search_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(e2e_tests PRIVATE ${WARNINGS})
 target_link_libraries(e2e_tests PRIVATE test_support gtest_main)
 target_link_options(e2e_tests PRIVATE -static)
-add_dependencies(e2e_tests MarcasegundoPulse)
+add_dependencies(e2e_tests MarcasegundoPulse planted)
 gtest_discover_tests(e2e_tests TEST_PREFIX "e2e." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
 

@@ -1,5 +1,5 @@
-// Process start-up and exit: the Windows version test, COM and the common
-// controls, the timer window, and ExitProcess with its result.
+// Process start-up and exit: the DLL search, the Windows version test, COM and
+// the common controls, the timer window, and ExitProcess with its result.
 #include "app/app.h"
 
 #include <commctrl.h>
@@ -50,10 +50,25 @@ LPWSTR CommandLineArguments()
     return text;
 }
 
+// A portable program is often started from a downloads folder, where anything
+// may lie beside it; a system DLL that some component loads by its bare name
+// would be taken from there first. From here on such names are looked up in
+// the system folder only. The function is looked up rather than imported, so
+// that the program still starts on a Windows that lacks it.
+void RestrictDllSearchToSystemFolder()
+{
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories)
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 } // namespace
 
 extern "C" void WINAPI TimerEntryPoint()
 {
+    RestrictDllSearchToSystemFolder();
     if (!IsWindowsNT()) {
         MessageBoxA(nullptr, "Win98 No Support", nullptr, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
         ExitProcess(255);
