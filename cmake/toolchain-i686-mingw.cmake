@@ -8,4 +8,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# No 32-bit code runs here, so this build has no emulator: its tests are static checks.
+# wine64 starts a 32-bit program through the 32-bit loader when 32-bit Wine is
+# installed beside it; scripts/test first checks that 32-bit code runs at all.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

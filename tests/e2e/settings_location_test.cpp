@@ -73,6 +73,10 @@ std::vector<std::wstring> FoldersAlong(const std::wstring& folder)
 // "Configuracion.ini": its own path then stays below the settings path.
 TEST_F(SettingsLocation, TheFileIsUsedUpToThePathLimitAndNotBeyondIt)
 {
+    if (sizeof(void*) == 4) {
+        GTEST_SKIP() << "32-bit Wine refuses to start any executable whose Unix path has about 240 characters "
+                        "or more, and the timer must lie this deep; the 64-bit build runs this test";
+    }
     const struct { std::size_t settingsLength; bool used; } depths[] = {
         {259, true},
         {260, false},

@@ -3,9 +3,10 @@
 # the default start, works as usual, says nothing and leaves the folder as
 # it was; the next start after the folder allows it again creates the file.
 #
-# Wine runs as root here, and Unix permissions do not stop root; an
-# immutable folder (chattr +i) does. Exit code 77, a skip for CTest, when
-# the file system or the user's rights allow no immutable folder.
+# The folder is made immutable (chattr +i) where the user may do that, which
+# stops even root, who ignores Unix permissions; otherwise it is made
+# read-only, which stops any other user. Exit code 77, a skip for CTest,
+# when neither stops the file from being created.
 #
 # Usage: uncreatable_settings_test.sh TIMER_EXE WINDOW_PROBE_EXE
 # Needs DISPLAY and WINEPREFIX of a running session.
@@ -22,17 +23,24 @@ timer_pid=
 cleanup() {
     stop_timer
     chattr -i "$folder" 2>/dev/null
+    chmod u+w "$folder" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 mkdir "$folder" && cp "$TIMER_EXE" "$folder/MarcasegundoPulse.exe" || fail "cannot copy $TIMER_EXE into $folder"
-if ! chattr_error=$(chattr +i "$folder" 2>&1); then
-    echo "SKIPPED: cannot make $folder immutable: $chattr_error"
+if chattr_error=$(chattr +i "$folder" 2>&1); then
+    locked=immutable
+    unlock() { chattr -i "$folder"; }
+elif [ "$(id -u)" -ne 0 ] && chmod a-w "$folder"; then
+    locked=read-only
+    unlock() { chmod u+w "$folder"; }
+else
+    echo "SKIPPED: cannot make $folder immutable (${chattr_error:-chattr failed}), and root ignores a read-only folder"
     exit 77
 fi
 if touch "$folder/Configuracion.ini" 2>/dev/null; then
-    fail "a file could still be created in the immutable folder $folder"
+    fail "a file could still be created in the $locked folder $folder"
 fi
 
 # The settings file as the program creates it, without CR and blank lines,
@@ -65,7 +73,7 @@ wait_timer_exit
 [ "$(ls -A "$folder")" = MarcasegundoPulse.exe ] || fail "after the session the folder holds: $(ls -A "$folder")"
 
 # The folder allows it again: the next start creates the file.
-chattr -i "$folder" || fail "cannot make $folder mutable again"
+unlock || fail "cannot make the $locked folder $folder writable again"
 start_timer "$folder/MarcasegundoPulse.exe" "$work/timer.log"
 probe_until 5 '[ "$(field 1001 text)" = 00:30:00 ]' || fail "the second start showed $(field 1001 text)"
 [ -f "$folder/Configuracion.ini" ] || fail "the second start did not create the file; the folder holds: $(ls -A "$folder")"
@@ -74,4 +82,4 @@ created=$(settings_lines "$folder/Configuracion.ini")
 probe close
 wait_timer_exit
 [ "$timer_status" = 0 ] || fail "the second start's exit status was $timer_status"
-echo "immutable folder: 00:30:00 shown, a session worked, nothing created, exit status 0; the next start created the file"
+echo "$locked folder: 00:30:00 shown, a session worked, nothing created, exit status 0; the next start created the file"
