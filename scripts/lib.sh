@@ -83,10 +83,10 @@ install_packages() {
         apt-get install -y -q --no-install-recommends --no-remove "${missing[@]}" </dev/null 2>&1 |
         tee -a "$log" | awk '
             # One line per tenth of the work instead of apt'"'"'s hundreds.
-            /^[0-9]+ upgraded, [0-9]+ newly installed/ { steps = 2 * ($1 + $3); print "  " $0 }
-            /^(Unpacking|Setting up) / && steps {
+            /^[0-9]+ upgraded, [0-9]+ newly installed/ { steps = 3 * ($1 + $3); print "  " $0; fflush() }
+            /^(Get:[0-9]|Unpacking |Setting up )/ && steps {
                 done++
-                if (int(10 * done / steps) > shown) { shown = int(10 * done / steps); printf "  %d%% done\n", 10 * shown }
+                if (int(10 * done / steps) > shown) { shown = int(10 * done / steps); printf "  %d%% done\n", 10 * shown; fflush() }
             }
             /^E: / { print }'
     local status=${PIPESTATUS[0]}
