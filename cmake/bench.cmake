@@ -1,9 +1,10 @@
 # Programs that scripts/bench builds on request, not part of the default
 # build: the baseline, a minimal window linked exactly like the timer, the
-# floor its costs are compared with, alone and with the timer's manifest; the
-# timer linked once more without -s and with a link map, which shows what its
-# size is spent on; and in the 64-bit build, which runs under Wine here, the
-# program that starts and measures them.
+# floor its costs are compared with, alone, with the timer's manifest, and
+# with a message loop that waits instead of polling; the timer linked once
+# more without -s and with a link map, which shows what its size is spent on;
+# and in the 64-bit build the program that starts and measures them, 32-bit
+# or 64-bit alike.
 if(NOT MINGW)
     return()
 endif()
@@ -31,6 +32,10 @@ set(BASELINE_MANIFEST_SCRIPT ${PROJECT_SOURCE_DIR}/tests/bench/baseline_manifest
 set_source_files_properties(${BASELINE_MANIFEST_SCRIPT} PROPERTIES
     OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/res/timer.manifest")
 add_baseline(bench_baseline_manifest ${BASELINE_MANIFEST_SCRIPT})
+# GetMessageW instead of the timer's PeekMessageW and Sleep(1): the price of
+# polling.
+add_baseline(bench_baseline_waiting)
+target_compile_definitions(bench_baseline_waiting PRIVATE BASELINE_WAITS_FOR_MESSAGES)
 
 add_executable(bench_timer_mapped WIN32 EXCLUDE_FROM_ALL src/app/main.cpp ${RESOURCE_SCRIPT})
 target_compile_options(bench_timer_mapped PRIVATE ${WARNINGS} ${SIZE_OPTIONS})

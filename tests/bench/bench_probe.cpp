@@ -1,7 +1,9 @@
 // Measures a GUI program from outside, as a user's machine would see it: the
 // program runs as a child of this one, found by its window caption, and is
 // read through public Win32 state only (window visibility and texts, process
-// times and memory counters). Prints one line of name=value pairs.
+// times and memory counters). A 64-bit build measures 32-bit and 64-bit
+// programs alike; each line says which the program was (bits=32 or 64).
+// Prints one line of name=value pairs.
 //
 //   bench_probe start EXE CAPTION
 //       time from CreateProcess to the window being visible with the text of
@@ -81,17 +83,28 @@ bool HasLabelText(HWND window)
     return GetWindowTextLengthW(GetDlgItem(window, kLabelId)) > 0;
 }
 
+// The child's top-level window with this caption, or null. Other programs,
+// measured at the same time, may have windows with the same caption.
+HWND FindChildWindow(const Child& child, const wchar_t* caption)
+{
+    for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, caption); window;
+         window = FindWindowExW(nullptr, window, nullptr, caption)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == child.process.dwProcessId)
+            return window;
+    }
+    return nullptr;
+}
+
 // Polls until the child's window with this caption is visible and its label
 // shows text. Returns the time it happened, or a negative value.
 double WaitUntilShown(Child& child, const wchar_t* caption)
 {
     const double deadline = NowMs() + kShowTimeoutMs;
     while (NowMs() < deadline) {
-        HWND window = FindWindowW(nullptr, caption);
-        DWORD owner = 0;
-        if (window)
-            GetWindowThreadProcessId(window, &owner);
-        if (window && owner == child.process.dwProcessId && IsWindowVisible(window) && HasLabelText(window)) {
+        HWND window = FindChildWindow(child, caption);
+        if (window && IsWindowVisible(window) && HasLabelText(window)) {
             child.window = window;
             return NowMs();
         }
@@ -102,10 +115,13 @@ double WaitUntilShown(Child& child, const wchar_t* caption)
     return -1;
 }
 
-// Under Wine, GetProcessTimes reports no times for another process. There
-// the times come from the Linux processes behind the program and behind the
-// wineserver, which does part of the work of every window call: their
-// /proc/PID/stat, read through Wine's drive Z:.
+// Under Wine, GetProcessTimes does not follow another process: its figures
+// stay as they were soon after start-up. There the times come from the Linux
+// processes behind the program and behind the wineserver, which does part of
+// the work of every window call: their /proc/PID/stat, read through Wine's
+// drive Z:. A 32-bit program is a Linux process of its own as well, run by
+// the 32-bit loader; either is found by the program's path, and a program
+// whose process is not found is reported with cpu_source=none.
 bool RunsUnderWine()
 {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -228,6 +244,7 @@ double UnixCpuMs(unsigned long pid)
 // Where the CPU times of the program (and under Wine of the wineserver) come from.
 struct CpuSource {
     HANDLE process = nullptr;
+    bool underWine = false;
     unsigned long programPid = 0; // Linux process ids, under Wine only
     unsigned long serverPid = 0;
 };
@@ -236,7 +253,8 @@ CpuSource FindCpuSource(HANDLE process, const wchar_t* exe)
 {
     CpuSource source;
     source.process = process;
-    if (!RunsUnderWine())
+    source.underWine = RunsUnderWine();
+    if (!source.underWine)
         return source;
     char exePath[MAX_PATH * 2];
     WideCharToMultiByte(CP_ACP, 0, exe, -1, exePath, sizeof exePath, nullptr, nullptr);
@@ -247,10 +265,14 @@ CpuSource FindCpuSource(HANDLE process, const wchar_t* exe)
     return source;
 }
 
+// The program's CPU time in ms; -1 under Wine when its Linux process was not
+// found, rather than GetProcessTimes' stale figures.
 double CpuMs(const CpuSource& source)
 {
     if (source.programPid)
         return UnixCpuMs(source.programPid);
+    if (source.underWine)
+        return -1;
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(source.process, &created, &exited, &kernel, &user))
         return -1;
@@ -263,6 +285,26 @@ double CpuMs(const CpuSource& source)
 double ServerCpuMs(const CpuSource& source)
 {
     return source.serverPid ? UnixCpuMs(source.serverPid) : -1;
+}
+
+const char* CpuSourceName(const CpuSource& source)
+{
+    return source.programPid ? "linux" : source.underWine ? "none" : "windows";
+}
+
+// A CPU time taken over a period: after minus before, or -1 when either is missing.
+double CpuDelta(double before, double after)
+{
+    return before < 0 || after < 0 ? -1 : after - before;
+}
+
+// 32 for a 32-bit program on a 64-bit system (or a 32-bit probe), else 64.
+int ProgramBits(HANDLE process)
+{
+    BOOL wow64 = FALSE;
+    if (sizeof(void*) == 4 || (IsWow64Process(process, &wow64) && wow64))
+        return 32;
+    return 64;
 }
 
 double PeakWorkingSetKb(HANDLE process)
@@ -309,12 +351,15 @@ int MeasureStart(const wchar_t* exe, const wchar_t* caption)
     }
     // The CPU time spent so far is steadier than the wall-clock time on a
     // busy machine, where start-up also waits for other processes.
-    const double startupCpu = CpuMs(FindCpuSource(child.process.hProcess, exe));
+    const CpuSource cpu = FindCpuSource(child.process.hProcess, exe);
+    const double startupCpu = CpuMs(cpu);
+    const int bits = ProgramBits(child.process.hProcess);
     Sleep(1000);
     const double peakKb = PeakWorkingSetKb(child.process.hProcess);
     const long exitCode = CloseChild(child);
-    std::printf("startup_ms=%.1f startup_cpu_ms=%.0f peak_working_set_kb=%.0f exit_code=%ld\n", shown - started,
-                startupCpu, peakKb, exitCode);
+    std::printf("bits=%d cpu_source=%s unix_pid=%lu startup_ms=%.1f startup_cpu_ms=%.0f peak_working_set_kb=%.0f "
+                "exit_code=%ld\n",
+                bits, CpuSourceName(cpu), cpu.programPid, shown - started, startupCpu, peakKb, exitCode);
     return 0;
 }
 
@@ -332,6 +377,7 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
     HANDLE process = child.process.hProcess;
     HWND window = child.window;
     const CpuSource cpu = FindCpuSource(process, exe);
+    const int bits = ProgramBits(process);
     // Start-up's own work is over before the first period begins.
     Sleep(2000);
 
@@ -339,8 +385,8 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
     const double idleCpuBefore = CpuMs(cpu);
     const double idleServerBefore = ServerCpuMs(cpu);
     SleepUntil(begin + idleSeconds * 1000.0);
-    const double idleCpu = CpuMs(cpu) - idleCpuBefore;
-    const double idleServer = ServerCpuMs(cpu) - idleServerBefore;
+    const double idleCpu = CpuDelta(idleCpuBefore, CpuMs(cpu));
+    const double idleServer = CpuDelta(idleServerBefore, ServerCpuMs(cpu));
     const double idleWall = NowMs() - begin;
 
     // The click returns once the program has handled it, with its timer set.
@@ -351,17 +397,23 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
     const double countCpuBefore = CpuMs(cpu);
     const double countServerBefore = ServerCpuMs(cpu);
     SleepUntil(clicked + countSeconds * 1000.0);
-    const double countCpu = CpuMs(cpu) - countCpuBefore;
-    const double countServer = ServerCpuMs(cpu) - countServerBefore;
+    const double countCpu = CpuDelta(countCpuBefore, CpuMs(cpu));
+    const double countServer = CpuDelta(countServerBefore, ServerCpuMs(cpu));
     const double countWall = NowMs() - clicked;
 
     // The label is read every millisecond, without a message to the program,
     // from here until paceSeconds after the click and the step numbered
-    // paceSeconds have both come, or 5 s past that time.
+    // paceSeconds have both come, or 5 s past that time. A program without
+    // the button (a baseline) has no countdown and is only kept running as
+    // long, unread, so that the probes of the programs that count have the
+    // machine to themselves.
     const double paceEnd = clicked + paceSeconds * 1000.0;
-    long stepsInWindow = -1;
+    const bool counts = GetDlgItem(window, kPlayId) != nullptr;
+    long stepsInWindow = counts ? -1 : 0;
     double lastStepMs = -1;
-    for (;;) {
+    if (!counts)
+        SleepUntil(paceEnd);
+    while (counts) {
         const long label = LabelSeconds(window);
         const double now = NowMs();
         const long steps = (label >= 0 && startLabel >= 0) ? startLabel - label : 0;
@@ -369,7 +421,7 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
             stepsInWindow = steps;
         if (steps >= paceSeconds && lastStepMs < 0)
             lastStepMs = now - clicked;
-        // A program that took no step by the end (the baseline) has no countdown.
+        // A program that took no step by the end has no countdown.
         if (now >= paceEnd && (lastStepMs >= 0 || steps <= 0 || now >= paceEnd + 5000))
             break;
         Sleep(1);
@@ -377,12 +429,11 @@ int MeasureRun(const wchar_t* exe, const wchar_t* caption, int idleSeconds, int 
 
     const double peakKb = PeakWorkingSetKb(process);
     const long exitCode = CloseChild(child);
-    std::printf("cpu_source=%s idle_cpu_ms=%.1f idle_server_cpu_ms=%.1f idle_wall_ms=%.0f "
+    std::printf("bits=%d cpu_source=%s unix_pid=%lu idle_cpu_ms=%.1f idle_server_cpu_ms=%.1f idle_wall_ms=%.0f "
                 "count_cpu_ms=%.1f count_server_cpu_ms=%.1f count_wall_ms=%.0f "
                 "steps_in_window=%ld last_step_ms=%.0f peak_working_set_kb=%.0f exit_code=%ld\n",
-                cpu.programPid ? "linux" : "windows", idleCpu, cpu.serverPid ? idleServer : -1.0, idleWall,
-                countCpu, cpu.serverPid ? countServer : -1.0, countWall, stepsInWindow, lastStepMs, peakKb,
-                exitCode);
+                bits, CpuSourceName(cpu), cpu.programPid, idleCpu, idleServer, idleWall, countCpu, countServer,
+                countWall, stepsInWindow, lastStepMs, peakKb, exitCode);
     return 0;
 }
 
