@@ -6,7 +6,7 @@
 PACKAGES=(cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev python3 python3-pefile
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine64 wine32:i386 fonts-wine xvfb xdotool x11-utils imagemagick e2fsprogs)
+          wine64 wine32:i386 fonts-wine xvfb xdotool x11-utils x11-xserver-utils imagemagick e2fsprogs)
 
 # The Python for which Debian installs pefile, whatever other python3 the
 # PATH finds first.

@@ -60,15 +60,21 @@ run_state() {
     esac
 }
 
-# Starts EXE under Wine in the background (its output in LOG) and sets
-# timer_pid; fails when the process ends or no timer window shows within 15 s.
+# Starts EXE under Wine in the background and sets timer_pid; fails when the
+# process ends or no timer window shows within 15 s. Wine's errors and the
+# exceptions in the process go to LOG, shown when the timer ends early.
 start_timer() {
     local exe=$1 log=$2
-    "$WINE" "$exe" </dev/null >"$log" 2>&1 &
+    WINEDEBUG=err+all,+seh "$WINE" "$exe" </dev/null >"$log" 2>&1 &
     timer_pid=$!
     probe_until 15 '[ "$(field window visible)" = 1 ] || ! kill -0 "$timer_pid" 2>/dev/null' ||
         fail "no timer window within 15 s"
-    kill -0 "$timer_pid" 2>/dev/null || fail "the timer ended before its window showed"
+    if ! kill -0 "$timer_pid" 2>/dev/null; then
+        wait "$timer_pid"
+        local status=$?
+        timer_pid=
+        fail "the timer ended with exit status $status before its window showed; Wine's output:"$'\n'"$(tail -n 40 "$log")"
+    fi
 }
 
 # Waits up to 10 s for the timer started by start_timer to end and sets
