@@ -41,7 +41,7 @@ std::vector<std::string> LoadedModules(DWORD processId, const wchar_t* fileName)
     std::vector<std::string> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return {"<no module list>"};
+        return {"<no module list: error " + std::to_string(GetLastError()) + ">"};
     MODULEENTRY32W module{};
     module.dwSize = sizeof module;
     for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
@@ -61,7 +61,7 @@ TEST_F(DllSearch, ADllBesideTheTimerIsNotLoadedByItsBareName)
     TimerProcess timer;
     ASSERT_TRUE(timer.Start(exe)) << timer.StartFailure();
     const DWORD processId = timer.info.dwProcessId;
-    ASSERT_TRUE(LoadedModules(processId, kPlantedName).empty()) << "loaded at start";
+    ASSERT_EQ(LoadedModules(processId, kPlantedName), std::vector<std::string>{}) << "at start";
 
     ASSERT_TRUE(LoadLibraryIn(timer.info.hProcess, kPlantedName)) << "the load by the bare name did not return";
     EXPECT_EQ(LoadedModules(processId, kPlantedName), std::vector<std::string>{})
@@ -70,7 +70,7 @@ TEST_F(DllSearch, ADllBesideTheTimerIsNotLoadedByItsBareName)
     // By its full path the same DLL loads: the call reaches the process, and
     // the DLL itself is loadable.
     ASSERT_TRUE(LoadLibraryIn(timer.info.hProcess, planted)) << "the load by the full path did not return";
-    EXPECT_EQ(LoadedModules(processId, kPlantedName).size(), 1u);
+    EXPECT_EQ(LoadedModules(processId, kPlantedName), std::vector<std::string>{Utf8(planted)});
 
     EXPECT_EQ(timer.Label(), "00:30:00");
     EXPECT_EQ(timer.Close(), 0);
