@@ -68,7 +68,7 @@ install_packages() {
     local log="${BUILD_ROOT:-build}/apt-get.log"
     mkdir -p "$(dirname "$log")"
     echo "Installing ${#missing[@]} Debian packages with apt-get and what they need: ${missing[*]}"
-    echo "On a fresh machine this takes 3 to 5 minutes and about 1.5 GB; apt's output goes to $log."
+    echo "On a fresh machine this takes 3 to 5 minutes; apt's output goes to $log."
     if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         "${as_root[@]}" dpkg --add-architecture i386 || { echo "dpkg --add-architecture i386 failed" >&2; return 1; }
     fi
