@@ -203,10 +203,27 @@ stop_wine() {
     return 0
 }
 
+# The wineserver keeps its socket in /tmp/wine-XXXXXX/server-DEV-INODE,
+# named after the prefix's device and inode, and leaves it behind when it
+# ends: a prefix that is removed takes its server's folder along.
+remove_wine_server_folder() {
+    local name folder
+    name=$(stat -c '%d %i' "$WINEPREFIX" | awk '{ printf "server-%x-%x", $1, $2 }') || return 0
+    for folder in /tmp/wine-*/"$name"; do
+        [ -d "$folder" ] || continue
+        rm -rf "$folder"
+        rmdir "$(dirname "$folder")" 2>/dev/null
+    done
+    return 0
+}
+
 cleanup_session() {
     stop_wine
     case "${WINEPREFIX:-}" in
-        */marcasegundo-wine.*) rm -rf "$WINEPREFIX" "$WINEPREFIX.log" ;;
+        */marcasegundo-wine.*)
+            remove_wine_server_folder
+            rm -rf "$WINEPREFIX" "$WINEPREFIX.log"
+            ;;
     esac
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     return 0
