@@ -145,18 +145,26 @@ add_wine_fonts() {
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
+# Sets up the Wine prefix $WINEPREFIX, Wine's own output going to LOG:
+# Windows' folders and registry, windows that need no window manager, and
+# Wine's fonts.
+fill_wine_prefix() {
+    local log=$1
+    "$WINE" wineboot -i >>"$log" 2>&1
+    # Without a window manager, Wine waits for one on every show unless its
+    # windows are unmanaged.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1
+    "$WINESERVER" -w
+    add_wine_fonts
+}
+
 # Creates a fresh Wine prefix in a folder of its own and keeps its wineserver
 # running until stop_wine. Wine's own output goes to a log, not the terminal.
 make_wine_prefix() {
     export WINEPREFIX
     WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/marcasegundo-wine.XXXXXX")
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    "$WINE" wineboot -i >"$WINEPREFIX.log" 2>&1
-    # Without a window manager, Wine waits for one on every show unless its
-    # windows are unmanaged.
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WINEPREFIX.log" 2>&1
-    "$WINESERVER" -w
-    add_wine_fonts
+    fill_wine_prefix "$WINEPREFIX.log"
     "$WINESERVER" -p
     # Wine's own helper processes (services, explorer) start with the first
     # program and inherit its output: a reader such as CTest would then wait
